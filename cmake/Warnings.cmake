@@ -1,0 +1,6 @@
+function(vorlune_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    if(VORLUNE_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()

@@ -1,0 +1,236 @@
+#include "audio/RenderJob.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <stdexcept>
+
+#include "support/MessageRecorder.h"
+
+namespace vorlune {
+namespace {
+
+using test::MessageRecorder;
+
+// A job whose body is given by the test.
+class ScriptedJob : public RenderJob {
+public:
+    ScriptedJob(HWND target, std::function<bool(ScriptedJob&)> body)
+        : RenderJob(target, nullptr), body_(std::move(body)) {}
+    ~ScriptedJob() override { CancelAndWait(); }
+
+    std::atomic<int> runs{0};
+    std::atomic<DWORD> bodyThread{0};
+
+protected:
+    bool Run() override
+    {
+        ++runs;
+        bodyThread = ::GetCurrentThreadId();
+        return body_(*this);
+    }
+
+private:
+    std::function<bool(ScriptedJob&)> body_;
+};
+
+std::vector<std::pair<WPARAM, LPARAM>> JobMessages(const MessageRecorder& rec)
+{
+    std::vector<std::pair<WPARAM, LPARAM>> out;
+    for (const auto& m : rec.Messages())
+        if (m.msg == WM_JOB_PROGRESS) out.emplace_back(m.wParam, m.lParam);
+    return out;
+}
+
+bool Ended(const MessageRecorder& rec)
+{
+    for (const auto& m : rec.Messages())
+        if (m.msg == WM_JOB_PROGRESS && (m.wParam == kJobSucceeded || m.wParam == kJobFailed)) return true;
+    return false;
+}
+
+DWORD WaitExit(RenderJob& job)
+{
+    DWORD code = STILL_ACTIVE;
+    for (int i = 0; i < 1000 && !job.ExitCode(code); ++i) ::Sleep(10);
+    return code;
+}
+
+TEST(RenderJob, SuccessPostsStartEachPositionAndSuccessFromAnotherThread)
+{
+    MessageRecorder rec;
+    ScriptedJob job(rec.Hwnd(), [](ScriptedJob& j) {
+        ProgressRange& root = j.Progress();
+        root.Begin(3100);
+        NestedProgress open(&root, 1000);
+        open.Advance(400);
+        open.Complete();
+        NestedProgress edit(&root, 100);
+        edit.Complete();
+        NestedProgress save(&root, 2000);
+        save.SetPercent(50.0f);
+        save.Complete();
+        return true;
+    });
+    ASSERT_TRUE(job.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return Ended(rec); }));
+    EXPECT_EQ(WaitExit(job), 0u);
+    EXPECT_NE(job.bodyThread.load(), ::GetCurrentThreadId());
+
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {
+        {kJobStarted, 3100}, {kJobPosition, 400},  {kJobPosition, 1000}, {kJobPosition, 1100},
+        {kJobPosition, 2100}, {kJobPosition, 3100}, {kJobSucceeded, 3100}};
+    EXPECT_EQ(JobMessages(rec), expected);
+}
+
+TEST(RenderJob, FailurePostsFourOnceAndExitsWithOne)
+{
+    MessageRecorder rec;
+    // A body that returns failure without marking its range.
+    ScriptedJob plain(rec.Hwnd(), [](ScriptedJob& j) {
+        j.Progress().Begin(3100);
+        j.Progress().Advance(500);
+        return false;
+    });
+    ASSERT_TRUE(plain.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return Ended(rec); }));
+    EXPECT_EQ(WaitExit(plain), 1u);
+    EXPECT_EQ(JobMessages(rec).back(), std::make_pair(WPARAM(kJobFailed), LPARAM(500)));
+
+    // A stage that fails its nested range: the failure reaches the root once.
+    rec.Clear();
+    ScriptedJob nested(rec.Hwnd(), [](ScriptedJob& j) {
+        j.Progress().Begin(3100);
+        NestedProgress stage(&j.Progress(), 1000);
+        stage.Advance(100);
+        stage.Fail();
+        return false;
+    });
+    ASSERT_TRUE(nested.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return Ended(rec); }));
+    EXPECT_EQ(WaitExit(nested), 1u);
+    rec.PumpPending();
+    int fails = 0;
+    for (const auto& m : JobMessages(rec)) fails += m.first == kJobFailed;
+    EXPECT_EQ(fails, 1);
+
+    // An exception from the body is a failure, never a crash.
+    rec.Clear();
+    ScriptedJob throwing(rec.Hwnd(), [](ScriptedJob& j) -> bool {
+        j.Progress().Begin(3100);
+        throw std::runtime_error("boom");
+    });
+    ASSERT_TRUE(throwing.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return Ended(rec); }));
+    EXPECT_EQ(WaitExit(throwing), 1u);
+}
+
+TEST(RenderJob, CancelStopsTheBodyAndPostsNoFailure)
+{
+    MessageRecorder rec;
+    std::atomic<bool> inside{false};
+    ScriptedJob job(rec.Hwnd(), [&](ScriptedJob& j) {
+        j.Progress().Begin(3100);
+        NestedProgress stage(&j.Progress(), 1000);
+        inside = true;
+        while (!stage.IsCancelled()) ::Sleep(1);
+        stage.Fail();  // what a real stage does when it sees the cancel
+        return false;
+    });
+    ASSERT_TRUE(job.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return inside.load(); }));
+    EXPECT_TRUE(job.IsRunning());
+    job.CancelAndWait();
+    EXPECT_FALSE(job.IsThreadAlive());
+    EXPECT_FALSE(job.IsRunning());
+    EXPECT_TRUE(job.Progress().IsCancelled());
+    rec.PumpPending();
+    for (const auto& m : JobMessages(rec)) {
+        EXPECT_NE(m.first, WPARAM(kJobFailed));
+        EXPECT_NE(m.first, WPARAM(kJobSucceeded));
+    }
+}
+
+TEST(RenderJob, StartWhileRunningDoesNothingAndARestartRunsAgain)
+{
+    MessageRecorder rec;
+    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ScriptedJob job(rec.Hwnd(), [&](ScriptedJob& j) {
+        j.Progress().Begin(10);
+        ::WaitForSingleObject(release, 10000);
+        j.Progress().Complete();
+        return true;
+    });
+    ASSERT_TRUE(job.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return job.runs.load() == 1; }));
+    EXPECT_FALSE(job.Start());
+    ::SetEvent(release);
+    ASSERT_TRUE(rec.PumpUntil([&] { return Ended(rec); }));
+    EXPECT_EQ(WaitExit(job), 0u);
+    EXPECT_EQ(job.runs.load(), 1);
+
+    // The ended thread is waited for and replaced; the body runs once more.
+    rec.Clear();
+    ASSERT_TRUE(job.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return Ended(rec); }));
+    EXPECT_EQ(job.runs.load(), 2);
+    EXPECT_EQ(JobMessages(rec).front(), std::make_pair(WPARAM(kJobStarted), LPARAM(10)));
+    ::CloseHandle(release);
+}
+
+TEST(RenderJob, StopWithoutAThreadReportsNoThread)
+{
+    MessageRecorder rec;
+    ScriptedJob job(rec.Hwnd(), [](ScriptedJob&) { return true; });
+    EXPECT_FALSE(job.Stop());
+    EXPECT_FALSE(job.IsStopRequested());
+    EXPECT_FALSE(job.IsThreadAlive());
+    job.RequestStop();
+    EXPECT_TRUE(job.IsStopRequested());
+    job.ClearStopRequest();
+    EXPECT_FALSE(job.IsStopRequested());
+}
+
+TEST(RenderJob, StopRequestReachesTheBody)
+{
+    MessageRecorder rec;
+    std::atomic<bool> inside{false};
+    std::atomic<bool> sawStop{false};
+    ScriptedJob job(rec.Hwnd(), [&](ScriptedJob& j) {
+        j.Progress().Begin(100);
+        inside = true;
+        while (!j.IsStopRequested()) ::Sleep(1);
+        sawStop = true;
+        return false;
+    });
+    ASSERT_TRUE(job.Start());
+    ASSERT_TRUE(rec.PumpUntil([&] { return inside.load(); }));
+    EXPECT_TRUE(job.Stop());  // cancels the running body's root range too
+    ASSERT_TRUE(rec.PumpUntil([&] { return !job.IsThreadAlive(); }));
+    EXPECT_TRUE(sawStop.load());
+    EXPECT_TRUE(job.Progress().IsCancelled());
+    EXPECT_EQ(WaitExit(job), 1u);
+}
+
+TEST(RenderJob, DestroyingALiveJobWaitsForItsThread)
+{
+    MessageRecorder rec;
+    std::atomic<bool> finished{false};
+    {
+        std::atomic<bool> inside{false};
+        ScriptedJob job(rec.Hwnd(), [&](ScriptedJob& j) {
+            j.Progress().Begin(100);
+            inside = true;
+            while (!j.Progress().IsCancelled()) ::Sleep(1);
+            finished = true;
+            return false;
+        });
+        ASSERT_TRUE(job.Start());
+        ASSERT_TRUE(rec.PumpUntil([&] { return inside.load(); }));
+    }
+    EXPECT_TRUE(finished.load());
+}
+
+}  // namespace
+}  // namespace vorlune

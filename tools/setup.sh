@@ -1,0 +1,264 @@
+#!/usr/bin/env bash
+# Installs everything Vorlune needs to build and test on Debian 12, and builds
+# the third-party libraries for both Windows targets from Debian's source
+# packages. Idempotent: a second run only checks stamps and takes seconds.
+#
+# Results live outside the work tree, keyed by package version and target:
+#   $VORLUNE_CACHE (default ~/.cache/vorlune)/deps/<triplet>/<pkg>-<version>-r<recipe>
+# and for each target a CMake file listing those prefixes:
+#   $VORLUNE_CACHE/deps/<triplet>.cmake
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cache=${VORLUNE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vorlune}
+jobs=$(nproc)
+targets=(i686-w64-mingw32 x86_64-w64-mingw32)
+
+# Bump a recipe's number when its build steps change, to rebuild it.
+declare -A recipe=([googletest]=1 [mpg123]=1 [lame]=1 [libjpeg-turbo]=1 [libpng1.6]=1)
+dep_order=(googletest mpg123 lame libjpeg-turbo libpng1.6)
+
+log() { printf '[setup] %s\n' "$*" >&2; }
+die() { printf '[setup] error: %s\n' "$*" >&2; exit 1; }
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"
+    elif command -v sudo >/dev/null; then sudo "$@"
+    else die "need root for: $*"; fi
+}
+
+packages=(
+    cmake ninja-build make pkg-config dpkg-dev xz-utils bzip2 file
+    gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
+    gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+    mingw-w64-tools libz-mingw-w64-dev nasm
+    wine wine64 xvfb xauth x11-utils imagemagick
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
+    sox lame mpg123 ffmpeg
+    python3 python3-pil fonts-dejavu-core
+)
+
+apt_updated=0
+apt_update() {
+    [ "$apt_updated" = 1 ] && return
+    log "apt-get update"
+    as_root apt-get update -qq
+    apt_updated=1
+}
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    log "installing: ${missing[*]}"
+    apt_update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Source entries are derived from the machine's own binary entries, so no
+# package host is named here.
+enable_sources() {
+    local out=/etc/apt/sources.list.d/vorlune-deb-src.sources
+    local list=/etc/apt/sources.list.d/vorlune-deb-src.list
+    [ -f "$out" ] || [ -f "$list" ] && return
+    local tmp; tmp=$(mktemp)
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+             /(^|\n)Enabled:[ \t]*no/ { next }
+             /(^|\n)Types:[^\n]*deb([ \t]|\n|$)/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$f" >> "$tmp"
+    done
+    if [ -s "$tmp" ]; then
+        as_root install -m 644 "$tmp" "$out"
+    fi
+    if [ -f /etc/apt/sources.list ]; then
+        grep -E '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list | sed -E 's/^[[:space:]]*deb[[:space:]]/deb-src /' > "$tmp" || true
+        [ -s "$tmp" ] && as_root install -m 644 "$tmp" "$list"
+    fi
+    rm -f "$tmp"
+    apt_updated=0
+    apt_update
+}
+
+src_versions() {
+    apt-cache showsrc --only-source "$1" 2>/dev/null | awk '/^Version:/ { print $2 }' | sort -rV | uniq
+}
+
+# A version as it may appear in file names: without its epoch.
+plain() { echo "${1#*:}"; }
+
+# Downloads a source package into the cache and unpacks its upstream tarball.
+# apt-get source may exit non-zero for a missing signature file after fetching
+# everything else, so the files are checked against the .dsc instead.
+fetch_source() {
+    local pkg=$1 ver=$2
+    local dir; dir=$cache/src/$pkg-$(plain "$ver")
+    [ -f "$dir/.unpacked" ] && return 0
+    rm -rf "$dir"; mkdir -p "$dir"
+    log "fetching source $pkg $ver"
+    (cd "$dir" && apt-get source --download-only "$pkg=$ver" >/dev/null 2>&1) || true
+    local dsc; dsc=$(ls "$dir"/*.dsc 2>/dev/null | head -n 1)
+    if [ -z "$dsc" ]; then
+        log "$pkg $ver: no .dsc could be downloaded"
+        rm -rf "$dir"; return 1
+    fi
+    local orig=""
+    while read -r sum size name; do
+        [ -n "$name" ] || continue
+        case "$name" in *.asc) [ -f "$dir/$name" ] || continue ;; esac
+        [ -f "$dir/$name" ] || die "$pkg: $name missing"
+        echo "$sum  $dir/$name" | sha256sum -c --quiet - || die "$pkg: checksum of $name"
+        case "$name" in *.orig.tar.*[!c]) orig=$name ;; esac
+    done < <(awk '/^Checksums-Sha256:/ { on = 1; next } /^[^ ]/ { on = 0 } on { print $1, $2, $3 }' "$dsc")
+    [ -n "$orig" ] || die "$pkg: no upstream tarball in $dsc"
+    mkdir -p "$dir/tree"
+    tar -xf "$dir/$orig" -C "$dir/tree" --strip-components=1
+    touch "$dir/.unpacked"
+}
+
+src_tree() { echo "$cache/src/$1-$(plain "$2")/tree"; }
+
+prefix_of() { echo "$cache/deps/$2/$1-$(plain "$3")-r${recipe[$1]}"; }
+
+# The newest version that is already built for every target, has its source
+# unpacked, or can be fetched now (the archive may list a version whose files
+# are not yet there).
+choose_version() {
+    local pkg=$1 v t ok
+    local versions; versions=$(src_versions "$pkg")
+    [ -n "$versions" ] || die "no source package $pkg"
+    for v in $versions; do
+        ok=1
+        for t in "${targets[@]}"; do [ -f "$(prefix_of "$pkg" "$t" "$v")/.built" ] || ok=0; done
+        if [ "$ok" = 1 ] || fetch_source "$pkg" "$v"; then echo "$v"; return; fi
+    done
+    die "no version of $pkg could be fetched"
+}
+
+# Runs a build step with its output in a log, shown only when the step fails.
+quiet() {
+    local logf=$cache/build/last-step.log
+    mkdir -p "$(dirname "$logf")"
+    local rc=0
+    # errexit is off inside an if-condition, so the step runs in a subshell of its own.
+    set +e
+    ( set -e; "$@" ) > "$logf" 2>&1
+    rc=$?
+    set -e
+    if [ "$rc" != 0 ]; then
+        tail -n 40 "$logf" >&2
+        die "step failed: $*"
+    fi
+}
+
+toolchain_file() { echo "$here/../cmake/toolchain-$1.cmake"; }
+
+# --- recipes: each takes (source tree, target triplet, install prefix) ---
+
+build_googletest() {
+    local src=$1 t=$2 prefix=$3 b=$4
+    cmake -S "$src" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_FLAGS=-w
+    cmake --build "$b" -j "$jobs"
+    cmake --install "$b"
+}
+
+build_mpg123() {
+    local src=$1 t=$2 prefix=$3 b=$4 cpu
+    # Optimised decoders with run-time selection of the best one for the CPU.
+    case $t in i686-*) cpu=x86 ;; *) cpu=x86-64 ;; esac
+    mkdir -p "$b"
+    (cd "$b" && "$src/configure" --host="$t" --prefix="$prefix" \
+        CC="$t-gcc-posix" CFLAGS="-O2" \
+        --enable-static --disable-shared --with-cpu="$cpu" \
+        --disable-modules --with-audio=dummy)
+    make -C "$b" -j "$jobs"
+    make -C "$b" install
+}
+
+build_lame() {
+    local src=$1 t=$2 prefix=$3 b=$4
+    mkdir -p "$b"
+    (cd "$b" && "$src/configure" --host="$t" --prefix="$prefix" \
+        CC="$t-gcc-posix" CFLAGS="-O2" \
+        --enable-static --disable-shared --disable-frontend --disable-decoder \
+        --disable-gtktest --disable-analyzer-hooks)
+    make -C "$b/mpglib" -j "$jobs" || true
+    make -C "$b/libmp3lame" -j "$jobs"
+    make -C "$b/libmp3lame" install
+    make -C "$b/include" install
+    # The BladeEnc-style DLL over the static encoder, with the exports of its .def.
+    # Its sources name Windows headers in mixed case.
+    mkdir -p "$prefix/bin" "$b/shim"
+    echo '#include <windef.h>' > "$b/shim/Windef.h"
+    echo '#include <windows.h>' > "$b/shim/Windows.h"
+    "$t-gcc-posix" -O2 -shared -static-libgcc -o "$prefix/bin/lame_enc.dll" \
+        -I"$b/shim" -I"$src/include" -I"$src/libmp3lame" -I"$b" -DHAVE_CONFIG_H -w \
+        "$src/Dll/BladeMP3EncDLL.c" "$src/Dll/BladeMP3EncDLL.def" \
+        "$prefix/lib/libmp3lame.a" -Wl,--enable-stdcall-fixup -Wl,--kill-at
+}
+
+build_libjpeg_turbo() {
+    local src=$1 t=$2 prefix=$3 b=$4
+    cmake -S "$src" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF \
+        -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DWITH_TURBOJPEG=OFF -DWITH_CRT_DLL=OFF \
+        -DCMAKE_ASM_NASM_COMPILER=nasm
+    cmake --build "$b" -j "$jobs" --target jpeg-static
+    mkdir -p "$prefix/lib" "$prefix/include"
+    cp "$b/libjpeg.a" "$prefix/lib/"
+    cp "$b/jconfig.h" "$src/jerror.h" "$src/jmorecfg.h" "$src/jpeglib.h" "$prefix/include/"
+}
+
+build_libpng1_6() {
+    local src=$1 t=$2 prefix=$3 b=$4
+    cmake -S "$src" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+        -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON \
+        -DZLIB_LIBRARY="/usr/$t/lib/libz.a" -DZLIB_INCLUDE_DIR="/usr/$t/include"
+    cmake --build "$b" -j "$jobs"
+    cmake --install "$b"
+}
+
+
+build_deps() {
+    declare -A vers
+    for pkg in "${dep_order[@]}"; do vers[$pkg]=$(choose_version "$pkg"); done
+    for t in "${targets[@]}"; do
+        local listing=$cache/deps/$t.cmake prefixes=()
+        for pkg in "${dep_order[@]}"; do
+            local ver=${vers[$pkg]}
+            local prefix; prefix=$(prefix_of "$pkg" "$t" "$ver")
+            prefixes+=("$prefix")
+            [ -f "$prefix/.built" ] && continue
+            fetch_source "$pkg" "$ver" || die "cannot fetch $pkg $ver"
+            local b=$cache/build/$t/${prefix##*/}
+            rm -rf "$prefix" "$b"
+            log "building $pkg $ver for $t"
+            quiet "build_${pkg//[-.]/_}" "$(src_tree "$pkg" "$ver")" "$t" "$prefix" "$b"
+            touch "$prefix/.built"
+            rm -rf "$b"
+        done
+        {
+            echo "# written by tools/setup.sh"
+            printf 'set(VORLUNE_DEP_PREFIXES\n'
+            printf '    "%s"\n' "${prefixes[@]}"
+            printf ')\n'
+        } > "$listing.tmp"
+        mv "$listing.tmp" "$listing"
+    done
+}
+
+main() {
+    install_packages
+    enable_sources
+    build_deps
+    log "dependencies ready in $cache/deps"
+}
+
+main "$@"
