@@ -62,6 +62,8 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "creating the Wine prefix (once)"
         "$wine64" wineboot --init >/dev/null 2>&1 || true
+        # Wine draws the window frames itself: virtual displays have no window manager.
+        "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     fi
     wineserver -p >/dev/null 2>&1 || true
     "$wine64" cmd /c exit >/dev/null 2>&1 || true

@@ -32,7 +32,7 @@ packages=(
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
     mingw-w64-tools libz-mingw-w64-dev nasm
-    wine wine64 xvfb xauth x11-utils imagemagick
+    wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
     sox lame mpg123 ffmpeg
     python3 python3-pil fonts-dejavu-core
