@@ -1,5 +1,6 @@
 #include "audio/RenderJob.h"
 
+#include <objbase.h>
 #include <process.h>
 
 namespace vorlune {
@@ -93,6 +94,9 @@ void RenderJob::Finish(bool result) noexcept
 
 unsigned RenderJob::Work() noexcept
 {
+    // The body makes COM calls (DirectShow, the shell's property handlers),
+    // which the platform refuses on a thread that never initialised COM.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     bool result = false;
     try {
         Prepare();
@@ -103,6 +107,7 @@ unsigned RenderJob::Work() noexcept
     }
     running_.store(0);
     Finish(result);
+    if (SUCCEEDED(com)) ::CoUninitialize();
     return result ? 0 : 1;
 }
 

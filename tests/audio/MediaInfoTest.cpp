@@ -1,0 +1,395 @@
+#include "audio/MediaInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <propidl.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vorlune {
+namespace {
+
+const GUID kSummary = {0xF29F85E0, 0x4FF9, 0x1068, {0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9}};
+const GUID kMusic = {0x56A3372E, 0xCE9C, 0x11D2, {0x9F, 0x0E, 0x00, 0x60, 0x97, 0xC6, 0x86, 0xF6}};
+const GUID kMediaFile = {0x64440492, 0x4C8B, 0x11D1, {0x8B, 0x70, 0x08, 0x00, 0x36, 0xB1, 0x1A, 0x03}};
+const GUID kAudio = {0x64440490, 0x4C8B, 0x11D1, {0x8B, 0x70, 0x08, 0x00, 0x36, 0xB1, 0x1A, 0x03}};
+
+struct GuidLess {
+    bool operator()(const GUID& a, const GUID& b) const { return memcmp(&a, &b, sizeof(GUID)) < 0; }
+};
+
+using Value = std::variant<std::wstring, uint32_t, uint64_t>;
+
+// The property sets of one file, in memory, with switches for the failures
+// a shell property handler can produce.
+struct FakeFile {
+    std::map<GUID, std::map<PROPID, Value>, GuidLess> sets;
+    std::set<GUID, GuidLess> unopenable;
+    std::set<GUID, GuidLess> unreadable;
+    bool refuseMultiWrite = false;     // WriteMultiple of more than one property fails
+    std::set<PROPID> refusedPids;      // these fail even alone
+    int commits = 0;
+    std::vector<DWORD> openModes;
+    std::vector<ULONG> writeBatchSizes;
+};
+
+class FakeSet final : public IPropertyStorage {
+public:
+    FakeSet(FakeFile& file, const GUID& id) : file_(file), id_(id) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IPropertyStorage) {
+            *out = static_cast<IPropertyStorage*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+
+    HRESULT STDMETHODCALLTYPE ReadMultiple(ULONG n, const PROPSPEC* specs, PROPVARIANT* out) override
+    {
+        if (file_.unreadable.count(id_)) return STG_E_ACCESSDENIED;
+        auto& props = file_.sets[id_];
+        for (ULONG i = 0; i < n; ++i) {
+            PropVariantInit(&out[i]);
+            auto it = props.find(specs[i].propid);
+            if (it == props.end()) continue;
+            if (auto* s = std::get_if<std::wstring>(&it->second)) {
+                out[i].vt = VT_LPWSTR;
+                const size_t bytes = (s->size() + 1) * sizeof(wchar_t);
+                out[i].pwszVal = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+                memcpy(out[i].pwszVal, s->c_str(), bytes);
+            } else if (auto* u = std::get_if<uint32_t>(&it->second)) {
+                out[i].vt = VT_UI4;
+                out[i].ulVal = *u;
+            } else {
+                out[i].vt = VT_UI8;
+                out[i].uhVal.QuadPart = std::get<uint64_t>(it->second);
+            }
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE WriteMultiple(ULONG n, const PROPSPEC* specs, const PROPVARIANT* values,
+                                            PROPID) override
+    {
+        file_.writeBatchSizes.push_back(n);
+        if (n > 1 && file_.refuseMultiWrite) return E_FAIL;
+        for (ULONG i = 0; i < n; ++i)
+            if (file_.refusedPids.count(specs[i].propid)) return E_FAIL;
+        auto& props = file_.sets[id_];
+        for (ULONG i = 0; i < n; ++i) {
+            const PROPVARIANT& v = values[i];
+            if (v.vt == VT_LPWSTR)
+                props[specs[i].propid] = std::wstring(v.pwszVal);
+            else if (v.vt == VT_UI4)
+                props[specs[i].propid] = uint32_t(v.ulVal);
+            else
+                return E_INVALIDARG;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override
+    {
+        ++file_.commits;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteMultiple(ULONG, const PROPSPEC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ReadPropertyNames(ULONG, const PROPID*, LPOLESTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE WritePropertyNames(ULONG, const PROPID*, const LPOLESTR*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DeletePropertyNames(ULONG, const PROPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Enum(IEnumSTATPROPSTG**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetTimes(const FILETIME*, const FILETIME*, const FILETIME*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetClass(REFCLSID) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Stat(STATPROPSETSTG*) override { return E_NOTIMPL; }
+
+private:
+    FakeFile& file_;
+    GUID id_;
+    ULONG refs_ = 1;
+};
+
+class FakeSets final : public IPropertySetStorage {
+public:
+    explicit FakeSets(FakeFile& file) : file_(file) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IPropertySetStorage) {
+            *out = static_cast<IPropertySetStorage*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+    HRESULT STDMETHODCALLTYPE Open(REFFMTID id, DWORD mode, IPropertyStorage** out) override
+    {
+        file_.openModes.push_back(mode);
+        *out = nullptr;
+        if (file_.unopenable.count(id)) return STG_E_FILENOTFOUND;
+        *out = new FakeSet(file_, id);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Create(REFFMTID, const CLSID*, DWORD, DWORD, IPropertyStorage**) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Delete(REFFMTID) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Enum(IEnumSTATPROPSETSTG**) override { return E_NOTIMPL; }
+
+private:
+    FakeFile& file_;
+    ULONG refs_ = 1;
+};
+
+class FakeBinder final : public PropertyBinder {
+public:
+    explicit FakeBinder(FakeFile& file) : file_(file) {}
+    HRESULT Bind(const std::wstring&, bool write, IPropertySetStorage** out) override
+    {
+        binds.push_back(write);
+        if (refuse) return E_NOTIMPL;
+        *out = new FakeSets(file_);
+        return S_OK;
+    }
+    std::vector<bool> binds;
+    bool refuse = false;
+
+private:
+    FakeFile& file_;
+};
+
+FakeFile TaggedSong()
+{
+    FakeFile f;
+    f.sets[kSummary] = {{2, std::wstring(L"")}, {6, std::wstring(L"")}};
+    f.sets[kMusic] = {{2, std::wstring(L"Артист")},  {3, std::wstring(L"Music Title")},
+                      {4, std::wstring(L"Album")},    {5, std::wstring(L"1999")},
+                      {6, std::wstring(L"A note")},   {7, uint32_t(7)},
+                      {11, std::wstring(L"Jazz")},    {12, std::wstring(L"la la")},
+                      {13, std::wstring(L"thirteen")}, {38, std::wstring(L"thirty-eight")}};
+    f.sets[kMediaFile] = {{9, uint32_t(150)}};
+    f.sets[kAudio] = {{3, uint64_t(2'345'670'000)}, {4, uint32_t(24000)}, {5, uint32_t(44100)},
+                      {6, uint32_t(16)},            {7, uint32_t(2)}};
+    return f;
+}
+
+TEST(MediaInfo, ReadsEveryPropertyWithItsFallbacksAndLimits)
+{
+    FakeFile file = TaggedSong();
+    FakeBinder binder(file);
+    MediaInfo info;
+    ASSERT_TRUE(info.Read(L"C:\\song.mp3", binder));
+    EXPECT_EQ(info.valid, 1);
+    EXPECT_EQ(info.title, L"Music Title");  // summary title empty: the music one
+    EXPECT_EQ(info.comments, L"A note");
+    EXPECT_EQ(info.artist, L"Артист");
+    EXPECT_EQ(info.album, L"Album");
+    EXPECT_EQ(info.year, 1999u);  // stored as a string
+    EXPECT_EQ(info.track, 7u);
+    EXPECT_EQ(info.genre, L"Jazz");
+    EXPECT_EQ(info.lyrics, L"la la");
+    EXPECT_EQ(info.music13, L"thirteen");
+    EXPECT_EQ(info.music38, L"thirty-eight");
+    EXPECT_EQ(info.rating, 0u);  // 150 is out of range
+    EXPECT_EQ(info.durationMs, 234567u);
+    EXPECT_EQ(info.averageDataRate, 24000u);
+    EXPECT_EQ(info.sampleRate, 44100u);
+    EXPECT_EQ(info.sampleSize, 16u);
+    EXPECT_EQ(info.channelCount, 2u);
+    EXPECT_TRUE(info.HasTags());
+    for (DWORD mode : file.openModes) EXPECT_EQ(mode, DWORD(STGM_SHARE_EXCLUSIVE | STGM_READ));
+    EXPECT_EQ(binder.binds, std::vector<bool>{false});
+}
+
+TEST(MediaInfo, SummaryWinsOverMusicAndNumbersComeInEitherForm)
+{
+    FakeFile file = TaggedSong();
+    file.sets[kSummary] = {{2, std::wstring(L"Summary Title")}, {6, std::wstring(L"Summary note")}};
+    file.sets[kMusic][5] = uint32_t(2004);
+    file.sets[kMediaFile][9] = uint32_t(99);
+    FakeBinder binder(file);
+    MediaInfo info;
+    ASSERT_TRUE(info.Read(L"x.mp3", binder));
+    EXPECT_EQ(info.title, L"Summary Title");
+    EXPECT_EQ(info.comments, L"Summary note");
+    EXPECT_EQ(info.year, 2004u);
+    EXPECT_EQ(info.rating, 99u);
+
+    file.sets[kMusic][5] = std::wstring(L"not a year");
+    ASSERT_TRUE(info.Read(L"x.mp3", binder));
+    EXPECT_EQ(info.year, 0u);
+}
+
+TEST(MediaInfo, UnopenableSetsAreSkippedButAnUnreadableOneFailsTheRead)
+{
+    FakeFile file = TaggedSong();
+    file.unopenable = {kSummary, kAudio};
+    FakeBinder binder(file);
+    MediaInfo info;
+    ASSERT_TRUE(info.Read(L"x.mp3", binder));
+    EXPECT_EQ(info.artist, L"Артист");
+    EXPECT_EQ(info.sampleRate, 0u);
+
+    file.unreadable = {kMediaFile};
+    EXPECT_FALSE(info.Read(L"x.mp3", binder));
+    EXPECT_EQ(info.valid, 0);
+    EXPECT_TRUE(info.artist.empty());  // cleared, although the music set was read
+    EXPECT_FALSE(info.HasTags());
+}
+
+TEST(MediaInfo, NoTagsMeansNothingToWrite)
+{
+    FakeFile file;
+    file.sets[kAudio] = {{5, uint32_t(44100)}};
+    FakeBinder binder(file);
+    MediaInfo info;
+    ASSERT_TRUE(info.Read(L"x.mp3", binder));
+    EXPECT_FALSE(info.HasTags());  // audio facts are not tags
+    info.track = 1;
+    EXPECT_TRUE(info.HasTags());
+}
+
+TEST(MediaInfo, WritesEverySetInWriteModeAndCommits)
+{
+    FakeFile source = TaggedSong();
+    FakeBinder reader(source);
+    MediaInfo info;
+    ASSERT_TRUE(info.Read(L"song.mp3", reader));
+    info.rating = 42;
+
+    FakeFile out;
+    FakeBinder writer(out);
+    ASSERT_TRUE(info.Write(L"ring.mp3", writer, 6));
+    EXPECT_EQ(writer.binds, (std::vector<bool>{true, true, true}));  // bound anew for each set
+    for (DWORD mode : out.openModes) EXPECT_EQ(mode, DWORD(STGM_SHARE_EXCLUSIVE | STGM_READWRITE));
+    EXPECT_EQ(out.commits, 3);
+    EXPECT_EQ(std::get<std::wstring>(out.sets[kSummary][2]), L"Music Title");
+    EXPECT_EQ(std::get<std::wstring>(out.sets[kMusic][2]), L"Артист");
+    EXPECT_EQ(std::get<uint32_t>(out.sets[kMusic][5]), 1999u);  // a number on newer systems
+    EXPECT_EQ(std::get<uint32_t>(out.sets[kMusic][7]), 7u);
+    EXPECT_EQ(std::get<std::wstring>(out.sets[kMusic][38]), L"thirty-eight");
+    EXPECT_EQ(std::get<uint32_t>(out.sets[kMediaFile][9]), 42u);
+
+    // Reading back what was written gives the same tags.
+    MediaInfo again;
+    ASSERT_TRUE(again.Read(L"ring.mp3", writer));
+    EXPECT_EQ(again.title, info.title);
+    EXPECT_EQ(again.year, info.year);
+    EXPECT_EQ(again.rating, info.rating);
+
+    FakeFile old;
+    FakeBinder oldWriter(old);
+    ASSERT_TRUE(info.Write(L"ring.mp3", oldWriter, 5));
+    EXPECT_EQ(std::get<std::wstring>(old.sets[kMusic][5]), L"1999");  // a string on older ones
+}
+
+TEST(MediaInfo, RefusedBatchWritesFallBackToOneByOne)
+{
+    MediaInfo info;
+    info.title = L"T";
+    info.artist = L"A";
+    info.year = 2001;
+
+    FakeFile out;
+    out.refuseMultiWrite = true;
+    out.refusedPids = {4};  // the album alone cannot be written
+    FakeBinder writer(out);
+    ASSERT_TRUE(info.Write(L"ring.mp3", writer, 10));
+    EXPECT_EQ(std::get<std::wstring>(out.sets[kMusic][2]), L"A");
+    EXPECT_EQ(out.sets[kMusic].count(4), 0u);
+    EXPECT_EQ(out.commits, 3);
+    // The music set: one batch of ten, then ten single writes.
+    EXPECT_NE(std::find(out.writeBatchSizes.begin(), out.writeBatchSizes.end(), 10u), out.writeBatchSizes.end());
+
+    // When every single write fails too, the write fails.
+    FakeFile hopeless;
+    hopeless.refuseMultiWrite = true;
+    hopeless.refusedPids = {2, 6};
+    hopeless.unopenable = {kMusic, kMediaFile};
+    FakeBinder writer2(hopeless);
+    EXPECT_FALSE(info.Write(L"ring.mp3", writer2, 10));
+    EXPECT_EQ(hopeless.commits, 0);
+}
+
+TEST(MediaInfo, UnopenableSetsAreSkippedWhenWriting)
+{
+    MediaInfo info;
+    info.title = L"T";
+    FakeFile out;
+    out.unopenable = {kSummary, kMusic, kMediaFile};
+    FakeBinder writer(out);
+    EXPECT_TRUE(info.Write(L"ring.mp3", writer, 10));
+    EXPECT_EQ(out.commits, 0);
+}
+
+TEST(MediaInfo, ABindingThatFailsLeavesAnEmptyInvalidRecord)
+{
+    FakeFile file = TaggedSong();
+    FakeBinder binder(file);
+    binder.refuse = true;
+    MediaInfo info;
+    info.title = L"stale";
+    EXPECT_FALSE(info.Read(L"x.mp3", binder));
+    EXPECT_EQ(info.valid, 0);
+    EXPECT_TRUE(info.title.empty());
+    EXPECT_FALSE(info.Write(L"x.mp3", binder, 10));
+}
+
+// The real shell: reading a real file either works or fails cleanly (this
+// platform may offer no property handler at all).
+TEST(MediaInfo, ShellBindingOfARealFileFailsCleanlyOrReads)
+{
+    wchar_t dir[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, dir), 0u);
+    const std::wstring path = std::wstring(dir) + L"mediainfo-тест.mp3";
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        MediaInfo info;
+        info.artist = L"stale";
+        const bool ok = info.ReadWithTitles(path);
+        EXPECT_EQ(info.valid, ok ? 1 : 0);
+        if (!ok) {
+            EXPECT_FALSE(info.HasTags());
+        }
+        EXPECT_EQ(info.ColumnTitle(L"{no such set}", 2), L"");
+        info.title = L"Ringtone";
+        info.Write(path);  // must not crash whatever the platform offers
+    }
+    CoUninitialize();
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+}  // namespace
+}  // namespace vorlune
