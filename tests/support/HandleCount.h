@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vorlune::test {
+
+// How many kernel handles this process holds. Wine's GetProcessHandleCount
+// always answers 0, so the system's handle table is counted instead; the
+// plain call is the fallback.
+int64_t CountOwnHandles();
+
+}  // namespace vorlune::test

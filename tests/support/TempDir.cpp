@@ -1,0 +1,119 @@
+#include "tests/support/TempDir.h"
+
+#include <winioctl.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <vector>
+
+namespace vorlune::test {
+namespace {
+
+void RemoveTree(const std::wstring& dir)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = dir + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                ::DeleteFileW(path.c_str());
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+TempDir::TempDir()
+{
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH];
+    const DWORD n = ::GetTempPathW(MAX_PATH, temp);
+    if (n == 0 || n >= MAX_PATH) throw std::runtime_error("no temporary directory");
+    std::wstring base(temp, n);
+    if (base.back() == L'\\') base.pop_back();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base + L"\\VorluneTest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++);
+        if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
+    }
+    throw std::runtime_error("cannot make a temporary directory");
+}
+
+TempDir::~TempDir()
+{
+    RemoveTree(path_);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    const bool ok = bytes.empty() ||
+                    (::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                     done == bytes.size());
+    ::CloseHandle(f);
+    return ok;
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(f, &size) && size.QuadPart > 0 && size.QuadPart < (1 << 30)) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD done = 0;
+        if (!::ReadFile(f, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr)) done = 0;
+        bytes.resize(done);
+    }
+    ::CloseHandle(f);
+    return bytes;
+}
+
+int64_t FileLength(const std::wstring& path)
+{
+    HANDLE f = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return -1;
+    LARGE_INTEGER size{};
+    const bool ok = ::GetFileSizeEx(f, &size);
+    ::CloseHandle(f);
+    return ok ? size.QuadPart : -1;
+}
+
+bool CanOpenExclusively(const std::wstring& path)
+{
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(f);
+    return true;
+}
+
+bool MakeSparseFile(const std::wstring& path, uint64_t length)
+{
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    // Where the file system cannot mark it, a plain extension is still a
+    // hole on the usual Linux file systems under Wine.
+    DWORD unused = 0;
+    ::DeviceIoControl(f, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(length);
+    const bool ok = ::SetFilePointerEx(f, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(f);
+    ::CloseHandle(f);
+    return ok;
+}
+
+}  // namespace vorlune::test
