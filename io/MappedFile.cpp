@@ -1,0 +1,62 @@
+#include "io/MappedFile.h"
+
+namespace vorlune {
+
+MappedFile::~MappedFile()
+{
+    CloseAll();
+    file_.Close();
+}
+
+bool MappedFile::Open(const std::wstring& path, DWORD disposition, uint64_t capacity) noexcept
+{
+    if (path.empty() || file_.IsOpen() || HasMapping()) return false;
+    if (!file_.Open(path, GENERIC_READ | GENERIC_WRITE, 0, disposition, FILE_ATTRIBUTE_NORMAL)) return false;
+    if (!CreateMappingOverFile(capacity, nullptr)) {
+        file_.Close();
+        return false;
+    }
+    try {
+        path_ = path;
+    } catch (...) {
+        CloseAll();
+        return false;
+    }
+    return true;
+}
+
+bool MappedFile::CreateMappingOverFile(uint64_t size, const wchar_t* name) noexcept
+{
+    if (HasMapping() || !file_.IsOpen()) return false;
+    if (!CreateMapping(file_.Get(), size, PAGE_READWRITE, name)) return false;
+    if (size == 0) {
+        LARGE_INTEGER fileSize{};
+        if (!::GetFileSizeEx(file_.Get(), &fileSize)) {
+            CloseMapping();
+            return false;
+        }
+        size = static_cast<uint64_t>(fileSize.QuadPart);
+    }
+    capacity_ = size;
+    return true;
+}
+
+bool MappedFile::Resize(uint64_t size, const wchar_t* name) noexcept
+{
+    if (HasMapping()) {
+        if (!CloseMapping()) return false;
+        capacity_ = 0;
+    }
+    return CreateMappingOverFile(size, name);
+}
+
+bool MappedFile::CloseAll() noexcept
+{
+    if (!CloseMapping()) return false;
+    file_.Close();
+    capacity_ = 0;
+    path_.clear();
+    return true;
+}
+
+}  // namespace vorlune
