@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace vorlune {
+
+// Names and creates a new temporary file. With no arguments: a "~Ve" file made
+// by the system in the user's temporary folder. With a directory or an
+// extension: prefix + a three-digit hexadecimal number (001, 002, ... 00A)
+// + "." + extension in that directory (created when missing). Returns an
+// empty path on failure.
+std::wstring MakeTempFilePath(const std::wstring& extension = {}, const wchar_t* prefix = nullptr,
+                              const std::wstring& directory = {});
+
+// Deletes the file when the path is not empty and the file exists.
+bool DeleteIfExists(const std::wstring& path) noexcept;
+
+// Deletes a temporary file when its scope ends, whatever happened in it.
+class TempFile {
+public:
+    TempFile() = default;
+    explicit TempFile(std::wstring path) : path_(std::move(path)) {}
+    ~TempFile() { DeleteIfExists(path_); }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const std::wstring& Path() const noexcept { return path_; }
+    bool Empty() const noexcept { return path_.empty(); }
+    // Deletes the file held so far and holds this one.
+    void Reset(std::wstring path = {}) noexcept
+    {
+        DeleteIfExists(path_);
+        path_ = std::move(path);
+    }
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace vorlune
