@@ -1,5 +1,7 @@
 #include "audio/ChannelSamples.h"
 
+#include <cstring>
+
 namespace vorlune {
 
 bool ChannelSamples::Allocate(int32_t count) noexcept
@@ -28,6 +30,23 @@ ChannelSamples ChannelSamples::ViewOf(const ChannelSamples& of, int32_t first, i
     view.offset_ = of.offset_ + first;
     view.count_ = count;
     return view;
+}
+
+bool ChannelSamples::Copy(ChannelSamples& from, int32_t fromFirst, ChannelSamples& to, int32_t toFirst,
+                          int32_t count) noexcept
+{
+    if (!from.store_ || !to.store_ || from.store_ == to.store_) return false;
+    if (fromFirst < 0 || count < 0 || int64_t(fromFirst) + count > from.count_) return false;
+    // Walk the target block by block and fill each run from the source.
+    bool ok = true;
+    const bool walked = to.ForEachRun(toFirst, count, [&](float* run, int32_t n, int32_t index) {
+        int32_t filled = 0;
+        ok = ok && from.ForEachRun(fromFirst + (index - toFirst), n, [&](float* src, int32_t m, int32_t) {
+            std::memcpy(run + filled, src, size_t(m) * sizeof(float));
+            filled += m;
+        });
+    });
+    return walked && ok;
 }
 
 float* ChannelSamples::Run(int32_t index, int32_t& available) noexcept

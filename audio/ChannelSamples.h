@@ -23,6 +23,10 @@ public:
     // count samples of another array's store from its sample `first` on.
     static ChannelSamples ViewOf(const ChannelSamples& of, int32_t first, int32_t count) noexcept;
 
+    // Copies count samples from one array to another (their stores must differ).
+    static bool Copy(ChannelSamples& from, int32_t fromFirst, ChannelSamples& to, int32_t toFirst,
+                     int32_t count) noexcept;
+
     // Calls fn(float* run, int32_t n, int32_t index) for samples [first,
     // first + count) in runs that never leave a mapped block; index is the
     // array index of run[0]. False when the range is outside the array or a

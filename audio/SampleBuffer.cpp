@@ -132,20 +132,9 @@ bool SampleBuffer::CopyTo(SampleBuffer& target) const noexcept
     if (!IsValid() || &target == this) return false;
     SampleBuffer copy;
     if (!copy.Allocate(channels, frames, rate)) return false;
-    for (int c = 0; c < channels; ++c) {
-        ChannelSamples& from = const_cast<ChannelSamples&>(Channel(c));
-        ChannelSamples& to = copy.Channel(c);
-        // Walk the target block by block and fill each run from the source.
-        const bool ok = to.ForEachRun(0, frames, [&](float* run, int32_t n, int32_t index) {
-            int32_t filled = 0;
-            from.ForEachRun(index, n, [&](float* src, int32_t m, int32_t) {
-                std::memcpy(run + filled, src, size_t(m) * sizeof(float));
-                filled += m;
-            });
-            if (filled < n) std::fill(run + filled, run + n, 0.0f);
-        });
-        if (!ok || from.Count() < frames) return false;
-    }
+    for (int c = 0; c < channels; ++c)
+        if (!ChannelSamples::Copy(const_cast<ChannelSamples&>(Channel(c)), 0, copy.Channel(c), 0, frames))
+            return false;
     target.Swap(copy);
     return true;
 }
