@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct mpg123_handle_struct;
+
+namespace vorlune {
+
+class ProgressRange;
+class Mp3Source;
+
+// Decodes MP3 songs with libmpg123 into 16-bit PCM WAV files with the plain
+// 44-byte header. The output format is fixed to the song's first frame. Holds
+// one libmpg123 handle at a time, closed and deleted on every exit.
+//
+// A failure leaves no half-written WAV file: once the decoder has created the
+// output it deletes it again. A path it never wrote to is left alone.
+class Mp3Decoder {
+public:
+    Mp3Decoder() noexcept;
+    ~Mp3Decoder();
+    Mp3Decoder(const Mp3Decoder&) = delete;
+    Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+    // The whole song, with progress and cancellation (progress may be null).
+    // Succeeds only when every frame the song holds was decoded.
+    bool DecodeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, ProgressRange* progress) noexcept;
+    // The frames from startMs to endMs (swapped when given the wrong way
+    // round); a range running past the end of the song is cut there.
+    bool DecodeRangeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, uint32_t startMs,
+                          uint32_t endMs) noexcept;
+
+    // Why the last operation failed ("err", "bad encoding",
+    // "Warning: decoding ended prematurely."); empty after a success.
+    const char* LastError() const noexcept { return error_; }
+
+private:
+    void Open(const std::wstring& mp3Path);
+    void Close() noexcept;
+
+    mpg123_handle_struct* handle_ = nullptr;
+    std::unique_ptr<Mp3Source> source_;
+    long rate_ = 0;
+    int channels_ = 0;
+    int64_t frames_ = 0;      // the song's exact length
+    size_t bufferBytes_ = 0;  // output block x 64
+    const char* error_ = "";
+};
+
+// The same with a decoder of their own.
+bool DecodeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, ProgressRange* progress) noexcept;
+bool DecodeRangeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, uint32_t startMs,
+                      uint32_t endMs) noexcept;
+
+}  // namespace vorlune
