@@ -69,13 +69,7 @@ bool AudioClip::CopyTo(AudioClip& target, ProgressRange* progress) const noexcep
         }
         if (!ok) target.buffer.Reset();
     }
-    if (progress) {
-        if (ok)
-            progress->Complete();
-        else
-            progress->Fail();
-    }
-    return ok;
+    return EndProgress(progress, ok);
 }
 
 bool AudioClip::LoadWav(const std::wstring& path, ProgressRange* progress) noexcept

@@ -84,6 +84,19 @@ private:
     uint32_t base_;
 };
 
+// Ends an operation's range: completed on success, failed otherwise (which
+// spreads to its parents). Returns ok. A null range is fine.
+inline bool EndProgress(ProgressRange* progress, bool ok) noexcept
+{
+    if (progress) {
+        if (ok)
+            progress->Complete();
+        else
+            progress->Fail();
+    }
+    return ok;
+}
+
 // The nested range for a sub-operation: MakeNested(parent, share × own range).
 inline NestedProgress MakeNested(ProgressRange* parent, uint32_t span, uint32_t range = 0) noexcept
 {

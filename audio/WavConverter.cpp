@@ -222,11 +222,9 @@ bool ConvertToWav(const std::wstring& sourcePath, const std::wstring& outputPath
         // for a whole one.
         Check(code == EC_COMPLETE);
         Check(!(progress && progress->IsCancelled()));
-        if (progress) progress->Complete();
         return true;
     });
-    if (!ok && progress) progress->Fail();
-    return ok;
+    return EndProgress(progress, ok);
 }
 
 }  // namespace vorlune

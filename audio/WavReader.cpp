@@ -184,13 +184,7 @@ bool LoadWav(const std::wstring& path, AudioClip& clip, ProgressRange* progress)
         return true;
     });
     if (!ok) clip.Reset();
-    if (progress) {
-        if (ok)
-            progress->Complete();
-        else
-            progress->Fail();
-    }
-    return ok;
+    return EndProgress(progress, ok);
 }
 
 }  // namespace vorlune

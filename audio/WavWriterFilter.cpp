@@ -9,6 +9,7 @@
 
 #include "audio/WavHeader.h"
 #include "io/FileStream.h"
+#include "win/ComObject.h"
 #include "win/ComPtr.h"
 
 namespace vorlune {
@@ -86,26 +87,8 @@ bool PcmLayout(const AM_MEDIA_TYPE& mt, WAVEFORMATEX& wf)
 }
 
 // An enumerator over nothing: the pin has no preferred media types.
-class EmptyMediaTypes final : public IEnumMediaTypes {
+class EmptyMediaTypes final : public ComObject<IEnumMediaTypes> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IEnumMediaTypes) {
-            *out = static_cast<IEnumMediaTypes*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, AM_MEDIA_TYPE**, ULONG* fetched) override
     {
         if (fetched) *fetched = 0;
@@ -119,36 +102,15 @@ public:
         *out = new (std::nothrow) EmptyMediaTypes;
         return *out ? S_OK : E_OUTOFMEMORY;
     }
-
-private:
-    std::atomic<ULONG> refs_{1};
 };
 
 class WavWriter;
 
 // An enumerator over the filter's one pin.
-class OnePin final : public IEnumPins {
+class OnePin final : public ComObject<IEnumPins> {
 public:
     OnePin(IPin* pin, ULONG position) : pin_(pin), position_(position) { pin_->AddRef(); }
-    ~OnePin() { pin_->Release(); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IEnumPins) {
-            *out = static_cast<IEnumPins*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
+    ~OnePin() override { pin_->Release(); }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** pins, ULONG* fetched) override
     {
         if (!pins || (count > 1 && !fetched)) return E_POINTER;
@@ -183,7 +145,6 @@ public:
 private:
     IPin* pin_;
     ULONG position_;
-    std::atomic<ULONG> refs_{1};
 };
 
 class WavWriter final : public IBaseFilter, public IAMFilterMiscFlags {

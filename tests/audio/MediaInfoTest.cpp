@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "win/ComObject.h"
+
 namespace vorlune {
 namespace {
 
@@ -37,27 +39,9 @@ struct FakeFile {
     std::vector<ULONG> writeBatchSizes;
 };
 
-class FakeSet final : public IPropertyStorage {
+class FakeSet final : public ComObject<IPropertyStorage> {
 public:
     FakeSet(FakeFile& file, const GUID& id) : file_(file), id_(id) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IPropertyStorage) {
-            *out = static_cast<IPropertyStorage*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
 
     HRESULT STDMETHODCALLTYPE ReadMultiple(ULONG n, const PROPSPEC* specs, PROPVARIANT* out) override
     {
@@ -125,30 +109,12 @@ public:
 private:
     FakeFile& file_;
     GUID id_;
-    ULONG refs_ = 1;
 };
 
-class FakeSets final : public IPropertySetStorage {
+class FakeSets final : public ComObject<IPropertySetStorage> {
 public:
     explicit FakeSets(FakeFile& file) : file_(file) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IPropertySetStorage) {
-            *out = static_cast<IPropertySetStorage*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
     HRESULT STDMETHODCALLTYPE Open(REFFMTID id, DWORD mode, IPropertyStorage** out) override
     {
         file_.openModes.push_back(mode);
@@ -166,7 +132,6 @@ public:
 
 private:
     FakeFile& file_;
-    ULONG refs_ = 1;
 };
 
 class FakeBinder final : public PropertyBinder {
