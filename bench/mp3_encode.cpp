@@ -1,0 +1,65 @@
+// Encodes a WAV file through lame_enc.dll with the ringtone's settings several
+// times and prints the best time: bench_mp3_encode INPUT.wav [RUNS]. Loading
+// the clip is not timed. The last line, "seconds=...", is read by
+// tools/bench.sh.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "audio/AudioClip.h"
+#include "audio/Mp3Encoder.h"
+#include "audio/TempFile.h"
+#include "io/FileUtil.h"
+
+using namespace vorlune;
+
+namespace {
+
+double Seconds()
+{
+    LARGE_INTEGER f, now;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / double(f.QuadPart);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) {
+        fwprintf(stderr, L"usage: bench_mp3_encode INPUT.wav [RUNS]\n");
+        return 2;
+    }
+    const int runs = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
+    AudioClip clip;
+    if (!clip.LoadWav(argv[1], nullptr)) {
+        fwprintf(stderr, L"cannot load %ls\n", argv[1]);
+        return 1;
+    }
+    Mp3Encoder& encoder = Mp3Encoder::Instance();
+    if (!encoder.IsUsable()) {
+        fwprintf(stderr, L"lame_enc.dll did not load\n");
+        return 1;
+    }
+    double best = 1e30;
+    uint64_t bytes = 0;
+    for (int run = 0; run < runs; ++run) {
+        TempFile mp3(MakeTempFilePath());
+        const double t0 = Seconds();
+        if (mp3.Empty() || !encoder.Encode(mp3.Path(), clip, nullptr)) {
+            fwprintf(stderr, L"encoding failed\n");
+            return 1;
+        }
+        best = std::min(best, Seconds() - t0);
+        bytes = GetFileSizeByName(mp3.Path());
+    }
+    const double audio = clip.Duration();
+    wprintf(L"mp3_encode: %.1f s of %d Hz audio into %.0f kB (%.0f kbit/s) in %.3f s, best of %d (%.0fx real time)\n",
+            audio, clip.buffer.rate, bytes / 1024.0, bytes * 8.0 / 1000.0 / audio, best, runs, audio / best);
+    wprintf(L"seconds=%.4f\n", best);
+    return 0;
+}
