@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwctype>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,9 +90,17 @@ TEST_P(TaggedSong, KeepsTheSourcesExactLength)
     EXPECT_GT(test::Correlation(got.samples, source.samples), 0.95);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cbr, EveryRate, testing::ValuesIn(kCbrSongs));
-INSTANTIATE_TEST_SUITE_P(Vbr, EveryRate, testing::ValuesIn(kVbrSongs));
-INSTANTIATE_TEST_SUITE_P(Vbr, TaggedSong, testing::ValuesIn(kVbrSongs));
+// "vbr-8000-2.mp3" -> "vbr_8000_2"
+std::string SongName(const testing::TestParamInfo<const wchar_t*>& info)
+{
+    std::string name;
+    for (const wchar_t* p = info.param; *p && *p != L'.'; ++p) name += iswalnum(*p) ? char(*p) : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cbr, EveryRate, testing::ValuesIn(kCbrSongs), SongName);
+INSTANTIATE_TEST_SUITE_P(Vbr, EveryRate, testing::ValuesIn(kVbrSongs), SongName);
+INSTANTIATE_TEST_SUITE_P(Vbr, TaggedSong, testing::ValuesIn(kVbrSongs), SongName);
 
 TEST(Mp3Decoder, SkipsTagsAndJunkBeforeTheAudio)
 {
