@@ -338,7 +338,7 @@ HRESULT WriteItems(IPropertyStorage& set, const std::vector<Item>& items)
 
 }  // namespace
 
-bool MediaInfo::Write(const std::wstring& path)
+DWORD MediaInfo::SystemMajorVersion()
 {
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof(version);
@@ -346,8 +346,18 @@ bool MediaInfo::Write(const std::wstring& path)
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     GetVersionExW(&version);
 #pragma GCC diagnostic pop
+    return version.dwMajorVersion;
+}
+
+bool MediaInfo::Write(const std::wstring& path)
+{
     ShellPropertyBinder shell;
-    return Write(path, shell, version.dwMajorVersion);
+    return Write(path, shell);
+}
+
+bool MediaInfo::Write(const std::wstring& path, PropertyBinder& binder)
+{
+    return Write(path, binder, SystemMajorVersion());
 }
 
 bool MediaInfo::Write(const std::wstring& path, PropertyBinder& binder, DWORD systemMajorVersion)

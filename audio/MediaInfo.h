@@ -43,9 +43,12 @@ public:
 
     bool Read(const std::wstring& path);
     bool Read(const std::wstring& path, PropertyBinder& binder);
+    bool Write(const std::wstring& path, PropertyBinder& binder);
     // Writes with the year stored as a number on systems above major version 5,
     // as a string before.
     bool Write(const std::wstring& path, PropertyBinder& binder, DWORD systemMajorVersion);
+
+    static DWORD SystemMajorVersion();
 
     bool HasTags() const;
     void Clear();

@@ -214,6 +214,24 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
     bufferBytes_ = block * 64;
 }
 
+bool Mp3Decoder::Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept
+{
+    error_ = "";
+    try {
+        Open(mp3Path);
+        frames = frames_;
+        rate = rate_;
+        channels = channels_;
+        Close();
+        return true;
+    } catch (const Error& e) {
+        error_ = e.what();
+    } catch (...) {
+    }
+    Close();
+    return false;
+}
+
 bool Mp3Decoder::DecodeToWav(const std::wstring& wavPath, const std::wstring& mp3Path,
                              ProgressRange* progress) noexcept
 {

@@ -34,6 +34,9 @@ public:
 
     // Why the last operation failed ("err", "bad encoding",
     // "Warning: decoding ended prematurely."); empty after a success.
+    // The song's exact length and format, without decoding it.
+    bool Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept;
+
     const char* LastError() const noexcept { return error_; }
 
 private:

@@ -3,6 +3,9 @@
 #include <objbase.h>
 #include <process.h>
 
+#include "audio/RingtoneProject.h"
+#include "io/FileUtil.h"
+
 namespace vorlune {
 
 RenderJob::RenderJob(HWND target, RingtoneProject* project) noexcept
@@ -90,6 +93,37 @@ void RenderJob::Finish(bool result) noexcept
         progress_.PostSuccess();
     else if (!progress_.IsFailed())
         progress_.Fail();
+}
+
+bool RenderJob::Run()
+{
+    if (!project_) return false;
+    RingtoneProject& project = *project_;
+    AudioDocument& document = project.document;
+    ProgressRange& root = progress_;
+    root.Begin(3100);
+    const auto goingOn = [&](bool ok) { return ok && !IsStopRequested() && !root.IsCancelled(); };
+
+    bool ok;
+    {
+        NestedProgress open(&root, 1000);
+        ok = FileExists(project.sourcePath) && document.Open(project.sourcePath, &open);
+        EndProgress(&open, ok);
+    }
+    if (goingOn(ok)) {
+        NestedProgress edit(&root, 100);
+        ok = EditForRingtone(document, project.selectionStart, project.selectionEnd, project.fadeIn != 0,
+                             project.fadeOut != 0, edit);
+        EndProgress(&edit, ok);
+    }
+    if (goingOn(ok)) {
+        NestedProgress save(&root, 2000);
+        // Never write over the song itself.
+        ok = !project.outputPath.empty() && !IsSameFile(project.outputPath, project.sourcePath) &&
+             document.SaveMp3(project.outputPath, &save);
+        EndProgress(&save, ok);
+    }
+    return goingOn(ok);
 }
 
 unsigned RenderJob::Work() noexcept

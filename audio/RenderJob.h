@@ -42,8 +42,10 @@ public:
     RingtoneProject* Project() const noexcept { return project_; }
 
 protected:
-    // The job's body, run on the worker thread; true on success.
-    virtual bool Run() { return true; }
+    // The job's body, run on the worker thread: the project's song becomes
+    // its ringtone. True on success. A class that gives another body must
+    // wait for the thread in its own destructor.
+    virtual bool Run();
     virtual void Prepare() {}
     // Reports the result: success posted, failure spread to the root range.
     virtual void Finish(bool result) noexcept;

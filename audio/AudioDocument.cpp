@@ -1,0 +1,226 @@
+#include "audio/AudioDocument.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/CpuYield.h"
+#include "audio/Mp3Decoder.h"
+#include "audio/Mp3Encoder.h"
+#include "audio/ProgressRange.h"
+#include "audio/SampleConvert.h"
+#include "audio/TempFile.h"
+#include "io/FileUtil.h"
+#include "win/Error.h"
+
+namespace vorlune {
+
+int32_t FadeLength(double seconds, int32_t rate) noexcept
+{
+    if (!(seconds >= 0.3) || rate <= 0) return 0;
+    const double frames = seconds >= 3.0 ? rate * 1.5 : seconds * rate * 0.5;
+    return int32_t(std::min<double>(std::trunc(frames), INT32_MAX));
+}
+
+PropertyBinder& AudioDocument::Binder() noexcept { return binder_ ? *binder_ : shell_; }
+
+bool AudioDocument::IsUsable() const noexcept
+{
+    if (clip_.IsEmpty()) return true;
+    return clip_.IsLoaded() && clip_.buffer.IsConsistent();
+}
+
+bool AudioDocument::CreateSilentMs(bool stereo, uint32_t milliseconds, int32_t rate) noexcept
+{
+    return clip_.IsEmpty() && clip_.CreateSilentMs(stereo, milliseconds, rate);
+}
+
+void AudioDocument::Reset() noexcept
+{
+    info_.Clear();
+    info_.valid = 0;
+    clip_.Reset();
+}
+
+bool AudioDocument::Open(const std::wstring& path, ProgressRange* progress) noexcept
+{
+    const bool ok = Guarded([&] {
+        Check(!(progress && progress->IsCancelled()) && FileExists(path));
+        info_.Read(path, Binder());  // a song without readable tags is still a song
+        TempFile wav(MakeTempFilePath());
+        Check(!wav.Empty());
+        const uint32_t half = progress ? progress->Range() / 2 : 0;
+        {
+            NestedProgress decode(progress, half);
+            Check(DecodeToWav(wav.Path(), path, progress ? &decode : nullptr));
+        }
+        NestedProgress load(progress, progress ? progress->Range() - progress->Position() : 0);
+        Check(clip_.LoadWav(wav.Path(), progress ? &load : nullptr));
+        return true;
+    });
+    return EndProgress(progress, ok);
+}
+
+bool AudioDocument::OpenRange(const std::wstring& mp3Path, uint32_t startMs, uint32_t endMs) noexcept
+{
+    return Guarded([&] {
+        TempFile wav(MakeTempFilePath());
+        Check(!wav.Empty());
+        Check(DecodeRangeToWav(wav.Path(), mp3Path, startMs, endMs));
+        Check(clip_.LoadWav(wav.Path(), nullptr));
+        return true;
+    });
+}
+
+bool AudioDocument::SaveMp3(const std::wstring& path, ProgressRange* progress) noexcept
+{
+    const bool ok = Guarded([&] {
+        Check(!(progress && progress->IsCancelled()) && !path.empty());
+        if (clip_.buffer.IsConsistent()) {
+            Check(Mp3Encoder::Instance().Encode(path, clip_, progress));
+        } else {
+            // Views into other stores: encode a consistent copy.
+            AudioClip copy;
+            NestedProgress copying(progress, progress ? uint32_t(progress->Range() * 0.2) : 0);
+            Check(clip_.CopyTo(copy, progress ? &copying : nullptr));
+            NestedProgress encoding(progress, progress ? progress->Range() - progress->Position() : 0);
+            Check(Mp3Encoder::Instance().Encode(path, copy, progress ? &encoding : nullptr));
+        }
+        if (info_.HasTags()) info_.Write(path, Binder());  // the ringtone stands without its tags
+        return true;
+    });
+    return EndProgress(progress, ok);
+}
+
+template <class Fn>
+bool AudioDocument::ForEachChannelRange(int32_t first, int32_t end, Fn&& fn) noexcept
+{
+    if (!clip_.IsLoaded() || !clip_.buffer.IsConsistent()) return false;
+    for (int c = 0; c < clip_.buffer.channels; ++c) {
+        ChannelSamples& ch = clip_.buffer.Channel(c);
+        const int32_t n = ch.Count();
+        const int32_t a = std::clamp(first, 0, n), b = std::clamp(end, 0, n);
+        if (b < a) return false;
+        if (!fn(ch, a == b ? 0 : a, a == b ? n : b - a)) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Multiplies samples [a, a + m) by gain(k), k counting from the range's start.
+template <class Gain>
+bool Shape(ChannelSamples& ch, int32_t a, int32_t m, Gain gain)
+{
+    CpuYield yield;
+    return ch.ForEachRun(a, m, [&](float* run, int32_t n, int32_t index) {
+        const int32_t k0 = index - a;
+        for (int32_t i = 0; i < n; ++i) run[i] = ClampSample(float(run[i] * gain(k0 + i)));
+        yield.Tick();
+    });
+}
+
+}  // namespace
+
+bool AudioDocument::FadeIn(int32_t first, int32_t end) noexcept
+{
+    return ForEachChannelRange(first, end, [](ChannelSamples& ch, int32_t a, int32_t m) {
+        if (m <= 1) return true;
+        const double last = m - 1;
+        return Shape(ch, a, m, [last](int32_t k) { return k / last; });
+    });
+}
+
+bool AudioDocument::FadeOut(int32_t first, int32_t end) noexcept
+{
+    return ForEachChannelRange(first, end, [](ChannelSamples& ch, int32_t a, int32_t m) {
+        if (m <= 1) return true;
+        const double last = m - 1;
+        return Shape(ch, a, m, [last](int32_t k) { return 1.0 - k / last; });
+    });
+}
+
+bool AudioDocument::ChangeVolume(int32_t first, int32_t end, double percent) noexcept
+{
+    if (percent == 100.0) return true;
+    if (!std::isfinite(percent)) return false;
+    const double factor = percent * 0.01;
+    return ForEachChannelRange(first, end, [factor](ChannelSamples& ch, int32_t a, int32_t m) {
+        return Shape(ch, a, m, [factor](int32_t) { return factor; });
+    });
+}
+
+bool AudioDocument::Crop(int32_t first, int32_t end, bool remove) noexcept
+{
+    if (!clip_.IsLoaded() || !clip_.buffer.IsConsistent()) return false;
+    const int32_t frames = clip_.buffer.frames;
+    const int32_t a = std::clamp(first, 0, frames), b = std::clamp(end, 0, frames);
+    if (b - a <= 0) return false;
+    AudioClip cropped;
+    const bool stereo = clip_.buffer.channels == 2;
+    if (!cropped.CreateSilent(stereo, remove ? frames - (b - a) : b - a, clip_.buffer.rate)) return false;
+    for (int c = 0; c < clip_.buffer.channels; ++c) {
+        ChannelSamples& from = clip_.buffer.Channel(c);
+        ChannelSamples& to = cropped.buffer.Channel(c);
+        const bool ok = remove ? (a == 0 || ChannelSamples::Copy(from, 0, to, 0, a)) &&
+                                     (b == frames || ChannelSamples::Copy(from, b, to, a, frames - b))
+                               : ChannelSamples::Copy(from, a, to, 0, b - a);
+        if (!ok) return false;
+    }
+    clip_.Swap(cropped);  // the old stores go with `cropped`
+    return true;
+}
+
+bool AudioDocument::ToStereo() noexcept
+{
+    if (!clip_.IsLoaded() || !clip_.buffer.IsConsistent()) return false;
+    if (clip_.buffer.channels == 2) return true;
+    ChannelSamples right;
+    if (!right.Allocate(clip_.buffer.frames)) return false;
+    if (!ChannelSamples::Copy(clip_.buffer.first, 0, right, 0, clip_.buffer.frames)) return false;
+    clip_.buffer.second = std::move(right);
+    clip_.buffer.channels = 2;
+    AudioFormat& f = clip_.format;
+    f.nChannels = 2;
+    f.nBlockAlign = uint16_t(f.nBlockAlign * 2);
+    f.nAvgBytesPerSec *= 2;
+    clip_.byteCount = uint32_t(clip_.frameCount) * f.nBlockAlign;
+    return true;
+}
+
+bool AudioDocument::ToMono() noexcept
+{
+    if (!clip_.IsLoaded() || !clip_.buffer.IsConsistent()) return false;
+    if (clip_.buffer.channels == 1) return true;
+    ChannelSamples& left = clip_.buffer.first;
+    ChannelSamples& right = clip_.buffer.second;
+    const int32_t frames = clip_.buffer.frames;
+    float lowest = 0.0f, highest = 0.0f;
+    CpuYield yield;
+    const bool summed = left.ForEachRun(0, frames, [&](float* run, int32_t n, int32_t index) {
+        int32_t at = 0;
+        right.ForEachRun(index, n, [&](float* r, int32_t m, int32_t) {
+            for (int32_t i = 0; i < m; ++i, ++at) {
+                const float s = run[at] + r[i];
+                run[at] = s;
+                lowest = std::min(lowest, s);
+                highest = std::max(highest, s);
+            }
+        });
+        yield.Tick();
+    });
+    if (!summed) return false;
+    if (lowest < -1.0f || highest > 1.0f) {
+        const double scale = 1.0 / std::max<double>(-lowest, highest);
+        Shape(left, 0, frames, [scale](int32_t) { return scale; });
+    }
+    right.Release();
+    clip_.buffer.channels = 1;
+    AudioFormat& f = clip_.format;
+    f.nChannels = 1;
+    f.nBlockAlign = uint16_t(f.nBlockAlign / 2);
+    f.nAvgBytesPerSec /= 2;
+    clip_.byteCount = uint32_t(clip_.frameCount) * f.nBlockAlign;
+    return true;
+}
+
+}  // namespace vorlune

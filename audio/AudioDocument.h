@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "audio/AudioClip.h"
+#include "audio/MediaInfo.h"
+
+namespace vorlune {
+
+class ProgressRange;
+
+// The song being made into a ringtone: its samples and its tags.
+class AudioDocument {
+public:
+    AudioDocument() = default;
+    virtual ~AudioDocument() = default;
+    AudioDocument(const AudioDocument&) = delete;
+    AudioDocument& operator=(const AudioDocument&) = delete;
+
+    virtual bool IsEmpty() const noexcept { return clip_.IsEmpty(); }
+    virtual bool IsLoaded() const noexcept { return clip_.IsLoaded(); }
+    virtual bool IsMono() const noexcept { return clip_.buffer.IsMono(); }
+    virtual bool IsStereo() const noexcept { return clip_.buffer.IsStereo(); }
+    // Empty, or loaded with every channel the length of the clip.
+    virtual bool IsUsable() const noexcept;
+    virtual double Duration() const noexcept { return clip_.Duration(); }
+    virtual bool CreateSilentMs(bool stereo, uint32_t milliseconds, int32_t rate) noexcept;
+    virtual void Reset() noexcept;
+
+    // Decodes a whole MP3 file into the clip and reads its tags.
+    virtual bool Open(const std::wstring& path, ProgressRange* progress) noexcept;
+    // Decodes the part of an MP3 file between two times into the clip.
+    virtual bool OpenRange(const std::wstring& mp3Path, uint32_t startMs, uint32_t endMs) noexcept;
+    // Encodes the clip to an MP3 file and gives it the song's tags.
+    virtual bool SaveMp3(const std::wstring& path, ProgressRange* progress) noexcept;
+
+    virtual bool ToMono() noexcept;
+    virtual bool ToStereo() noexcept;
+    // Keeps frames [first, end) (remove false) or takes them out (remove true).
+    virtual bool Crop(int32_t first, int32_t end, bool remove) noexcept;
+    virtual bool ChangeVolume(int32_t first, int32_t end, double percent) noexcept;
+    // Linear fades over samples [first, end) of each channel; first == end
+    // means the whole channel.
+    virtual bool FadeIn(int32_t first, int32_t end) noexcept;
+    virtual bool FadeOut(int32_t first, int32_t end) noexcept;
+
+    // Where the tags are read and written; the shell unless set (tests, or
+    // platforms without the shell's property handlers). Not owned.
+    void SetPropertyBinder(PropertyBinder* binder) noexcept { binder_ = binder; }
+
+    AudioClip& Clip() noexcept { return clip_; }
+    const AudioClip& Clip() const noexcept { return clip_; }
+    MediaInfo& Info() noexcept { return info_; }
+    const MediaInfo& Info() const noexcept { return info_; }
+
+private:
+    template <class Fn>
+    bool ForEachChannelRange(int32_t first, int32_t end, Fn&& fn) noexcept;
+
+    PropertyBinder& Binder() noexcept;
+
+    AudioClip clip_;
+    MediaInfo info_;
+    PropertyBinder* binder_ = nullptr;
+    ShellPropertyBinder shell_;
+};
+
+// Frames a ringtone fades over: 1.5 s, half of a clip shorter than 3 s, and
+// nothing for one shorter than 0.3 s.
+int32_t FadeLength(double seconds, int32_t rate) noexcept;
+
+}  // namespace vorlune

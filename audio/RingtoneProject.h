@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "audio/AudioDocument.h"
+
+namespace vorlune {
+
+class ProgressRange;
+
+// What the user chose: the song, the part of it (as fractions of its length),
+// the fades and where the ringtone goes. The wizard fills it; the render job
+// reads it and loads the song into its document.
+class RingtoneProject {
+public:
+    std::wstring sourcePath;
+    std::wstring outputPath;
+    AudioDocument document;
+    double selectionStart = 0.0;
+    double selectionEnd = 1.0;
+    int fadeIn = 0;
+    int fadeOut = 0;
+
+    // Forgets the song and the output; the selection and fades stay (they are
+    // rewritten whenever the save step is entered).
+    void Reset() noexcept;
+    // Stores the two fractions in order, each within 0 .. 1.
+    void SetSelection(double a, double b) noexcept;
+    std::wstring GetSourcePath() const { return sourcePath; }
+    std::wstring GetOutputPath() const { return outputPath; }
+};
+
+// Crop to the selection, then the fades: the edit stage of a render.
+bool EditForRingtone(AudioDocument& document, double selectionStart, double selectionEnd, bool fadeIn, bool fadeOut,
+                     ProgressRange& progress) noexcept;
+
+// Whether two paths name the same file (also through different spellings).
+bool IsSameFile(const std::wstring& a, const std::wstring& b) noexcept;
+
+}  // namespace vorlune
