@@ -12,6 +12,7 @@
 #include "audio/AudioClip.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/ProgressRange.h"
+#include "support/ChildProcess.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
 
@@ -508,22 +509,14 @@ TEST(Mp3EncoderLibrary, MissingFromBothPlacesFailsBeforeTheFileExists)
     ASSERT_TRUE(CopyFileW(self, copy.c_str(), TRUE));
     ASSERT_FALSE(test::Exists(dir.File(L"lame_enc.dll")));
 
-    std::wstring command = L"\"" + copy + L"\" --gtest_filter=Mp3EncoderLibrary.MissingFromBothPlacesFailsBeforeTheFileExists";
     ASSERT_TRUE(SetEnvironmentVariableW(L"VORLUNE_NO_LAME_MARKER", done.c_str()));
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    const BOOL started = CreateProcessW(copy.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                        dir.Path().c_str(), &si, &pi);
+    const test::ChildResult child =
+        test::RunChild(copy, L"--gtest_filter=Mp3EncoderLibrary.MissingFromBothPlacesFailsBeforeTheFileExists",
+                       dir.Path());
     SetEnvironmentVariableW(L"VORLUNE_NO_LAME_MARKER", nullptr);
-    ASSERT_TRUE(started);
-    const DWORD waited = WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(waited, WAIT_OBJECT_0);
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(child.started);
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.exitCode, 0u) << child.output;
     // The child really ran the test, not an empty filter.
     EXPECT_TRUE(test::Exists(done));
 }

@@ -1,0 +1,289 @@
+// vorlune-render: makes a ringtone from the command line with the same
+// engine and render job as the program, its messages arriving at a
+// message-only window on this thread.
+#include <windows.h>
+
+#include <atomic>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "audio/Mp3Decoder.h"
+#include "audio/Mp3Encoder.h"
+#include "audio/RenderJob.h"
+#include "audio/RingtoneProject.h"
+#include "cli/RenderCommand.h"
+#include "io/FileUtil.h"
+
+using namespace vorlune;
+using namespace vorlune::cli;
+
+namespace {
+
+constexpr UINT WM_INTERRUPTED = WM_APP + 1;
+constexpr int kDone = 0, kFailed = 1, kUsageError = 2, kInterrupted = 130;
+
+std::atomic<HWND> g_window{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+bool IsConsole(HANDLE h)
+{
+    DWORD mode;
+    return GetConsoleMode(h, &mode) != 0;
+}
+
+// Text to a console as it is, elsewhere as UTF-8.
+void Write(HANDLE h, const std::wstring& text)
+{
+    DWORD done;
+    if (IsConsole(h)) {
+        WriteConsoleW(h, text.c_str(), DWORD(text.size()), &done, nullptr);
+        return;
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &bytes[0], n, nullptr, nullptr);
+    WriteFile(h, bytes.data(), DWORD(bytes.size()), &done, nullptr);
+}
+void Out(const std::wstring& text) { Write(GetStdHandle(STD_OUTPUT_HANDLE), text); }
+void Err(const std::wstring& text) { Write(GetStdHandle(STD_ERROR_HANDLE), text); }
+int Fail(const std::wstring& what)
+{
+    Err(L"vorlune-render: " + what + L"\n");
+    return kFailed;
+}
+
+double Now()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return double(t.QuadPart) / double(f.QuadPart);
+}
+
+BOOL WINAPI OnConsoleControl(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    g_interrupted = true;
+    if (HWND w = g_window.load()) PostMessageW(w, WM_INTERRUPTED, 0, 0);
+    return TRUE;
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// The progress of the job on standard error: one line that updates itself
+// on a console, a line every tenth elsewhere.
+class ProgressBar {
+public:
+    ProgressBar() : console_(IsConsole(GetStdHandle(STD_ERROR_HANDLE))) {}
+
+    void Show(uint32_t position, uint32_t range)
+    {
+        if (range == 0) return;
+        const int percent = int(uint64_t(position) * 100 / range);
+        if (console_) {
+            if (percent == shown_) return;
+            const int filled = percent * 30 / 100;
+            Err(L"\r[" + std::wstring(size_t(filled), L'#') + std::wstring(size_t(30 - filled), L'.') + L"] " +
+                std::to_wstring(percent) + L"% " + Stage(position));
+        } else {
+            if (percent / 10 == shown_ / 10 && shown_ >= 0) return;
+            Err(L"progress " + std::to_wstring(percent / 10 * 10) + L"% " + Stage(position) + L"\n");
+        }
+        shown_ = percent;
+    }
+    void Done()
+    {
+        if (console_ && shown_ >= 0) Err(L"\n");
+    }
+
+private:
+    static std::wstring Stage(uint32_t position)
+    {
+        if (position < 500) return L"decoding   ";
+        if (position < 1000) return L"loading    ";
+        if (position < 1100) return L"editing    ";
+        return L"encoding   ";
+    }
+    bool console_;
+    int shown_ = -1;
+};
+
+std::wstring FullPath(const std::wstring& path)
+{
+    std::vector<wchar_t> buf(32768);
+    const DWORD n = GetFullPathNameW(path.c_str(), DWORD(buf.size()), buf.data(), nullptr);
+    return n && n < buf.size() ? std::wstring(buf.data(), n) : path;
+}
+
+std::wstring FolderOf(const std::wstring& fullPath)
+{
+    const size_t slash = fullPath.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : fullPath.substr(0, slash + 1);
+}
+
+std::wstring Megabytes(uint64_t bytes)
+{
+    wchar_t buf[32];
+    if (bytes < 1024 * 1024)
+        swprintf(buf, 32, L"%.1f KB", bytes / 1024.0);
+    else
+        swprintf(buf, 32, L"%.2f MB", bytes / 1048576.0);
+    return buf;
+}
+
+std::wstring Seconds(double s)
+{
+    wchar_t buf[32];
+    swprintf(buf, 32, L"%.2f s", s);
+    return buf;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    RenderOptions options;
+    std::wstring error;
+    if (!ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc), options, error)) {
+        Err(L"vorlune-render: " + error + L"\n\n" + kUsage);
+        return kUsageError;
+    }
+    if (options.help) {
+        Out(kUsage);
+        return kDone;
+    }
+
+    const std::wstring song = FullPath(options.song), output = FullPath(options.output);
+    if (!FileExists(song)) return Fail(L"cannot find the song: " + song);
+    int64_t frames = 0;
+    long rate = 0;
+    int channels = 0;
+    Mp3Decoder probe;
+    if (!probe.Probe(song, frames, rate, channels)) return Fail(L"not an MP3 song, or a damaged one: " + song);
+    const double songSeconds = double(frames) / double(rate);
+    double start = 0, end = 1;
+    if (!SelectionFractions(options, songSeconds, start, end, error)) {
+        Err(L"vorlune-render: " + error + L"\n");
+        return kUsageError;
+    }
+    if (IsSameFile(song, output)) return Fail(L"the ringtone would overwrite the song: " + output);
+    const std::wstring folder = FolderOf(output);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Fail(L"the folder for the ringtone does not exist: " + folder);
+    if (!Mp3Encoder::Instance().IsUsable())
+        return Fail(L"the encoder library lame_enc.dll was not found next to vorlune-render.exe or on the "
+                    L"search path");
+
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VorluneRenderSink";
+    RegisterClassExW(&wc);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                  nullptr);
+    if (!window) return Fail(L"cannot create a message window");
+    g_window = window;
+    SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+
+    RingtoneProject project;
+    project.sourcePath = song;
+    project.outputPath = output;
+    project.SetSelection(start, end);
+    project.fadeIn = options.fadeIn;
+    project.fadeOut = options.fadeOut;
+
+    const bool existed = FileExists(output);
+    ProgressBar bar;
+    double stageStart = Now();
+    const double t0 = stageStart;
+    std::vector<std::pair<std::wstring, double>> stages;
+    uint32_t lastPosition = 0;
+    const auto passed = [&](uint32_t mark, const wchar_t* name, uint32_t position) {
+        if (lastPosition < mark && position >= mark) {
+            const double now = Now();
+            stages.emplace_back(name, now - stageStart);
+            stageStart = now;
+        }
+    };
+
+    int result = -1;
+    {
+        RenderJob job(window, &project);
+        if (!job.Start()) return Fail(L"cannot start the render thread");
+        MSG msg;
+        while (result < 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message == WM_INTERRUPTED || g_interrupted) {
+                job.CancelAndWait();
+                result = kInterrupted;
+                break;
+            }
+            if (msg.message != WM_JOB_PROGRESS || msg.hwnd != window) {
+                DispatchMessageW(&msg);
+                continue;
+            }
+            const uint32_t value = uint32_t(msg.lParam);
+            switch (msg.wParam) {
+            case kJobStarted:
+                bar.Show(0, value);
+                break;
+            case kJobPosition:
+                passed(500, L"decode", value);
+                passed(1000, L"load", value);
+                passed(1100, L"edit", value);
+                passed(3100, L"encode and tags", value);
+                lastPosition = value;
+                bar.Show(value, 3100);
+                break;
+            case kJobSucceeded:
+                bar.Show(3100, 3100);
+                result = kDone;
+                break;
+            case kJobFailed:
+                lastPosition = value;
+                result = kFailed;
+                break;
+            }
+        }
+        bar.Done();
+        if (result < 0) {  // the loop ended without an answer from the job
+            job.CancelAndWait();
+            result = kFailed;
+        }
+    }
+    const double elapsed = Now() - t0;
+    SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
+    g_window = nullptr;
+    DestroyWindow(window);
+
+    if (result != kDone) {
+        // What was written is no ringtone; an older file of that name is gone either way.
+        if (!existed || result == kInterrupted || lastPosition >= 1100) DeleteFileW(output.c_str());
+        if (result == kInterrupted) {
+            Err(L"vorlune-render: stopped; nothing was kept\n");
+            return kInterrupted;
+        }
+        if (lastPosition < 1000) return Fail(L"the song could not be decoded: " + song);
+        if (lastPosition < 1100) return Fail(L"the song could not be edited");
+        return Fail(L"the ringtone could not be written: " + output);
+    }
+
+    const AudioClip& clip = project.document.Clip();
+    Out(L"Ringtone: " + output + L"\n");
+    Out(L"Duration: " + FormatTime(clip.Duration()) + L" (" + std::to_wstring(clip.buffer.rate) + L" Hz, " +
+        (clip.buffer.channels == 2 ? L"stereo" : L"mono") + L")\n");
+    Out(L"Size:     " + Megabytes(GetFileSizeByName(output)) + L"\n");
+    Out(L"Time:     " + Seconds(elapsed) + L"\n");
+    if (options.verbose) {
+        std::wstring line = L"Stages:  ";
+        for (const auto& [name, seconds] : stages) line += L" " + name + L" " + Seconds(seconds) + L";";
+        Out(line + L"\n");
+    }
+    return kDone;
+}

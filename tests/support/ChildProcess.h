@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vorlune::test {
+
+struct ChildResult {
+    bool started = false;
+    bool finished = false;  // within the time allowed; killed otherwise
+    DWORD exitCode = 0;
+    std::string output;     // standard output and error together
+};
+
+// Runs a program with a command line (the program's own name is put first)
+// and waits for it. The child's output is captured through a file.
+ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder = {},
+                     DWORD timeoutMs = 120000);
+
+// The Windows form of a path this build was told about in Unix form.
+std::wstring FromBuildPath(const char* unixPath);
+
+}  // namespace vorlune::test
