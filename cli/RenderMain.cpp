@@ -3,6 +3,8 @@
 // message-only window on this thread.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <atomic>
 #include <cwchar>
 #include <string>
@@ -284,6 +286,11 @@ int wmain(int argc, wchar_t** argv)
         std::wstring line = L"Stages:  ";
         for (const auto& [name, seconds] : stages) line += L" " + name + L" " + Seconds(seconds) + L";";
         Out(line + L"\n");
+        PROCESS_MEMORY_COUNTERS memory = {};
+        memory.cb = sizeof(memory);
+        if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)))
+            Out(L"Memory:   peak working set " + Megabytes(memory.PeakWorkingSetSize) + L", peak private " +
+                Megabytes(memory.PeakPagefileUsage) + L"\n");
     }
     return kDone;
 }

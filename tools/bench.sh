@@ -117,6 +117,57 @@ bench_mp3_encode() {
     compare mp3_encode "$program_seconds" lame "$native_seconds"
 }
 
+# A 60-minute song like the 4-minute one (tones only, which encode faster).
+song60_mp3() {
+    local mp3=$inputs/song-60min-192k.mp3
+    if [ ! -s "$mp3" ]; then
+        say "making $mp3"
+        mkdir -p "$inputs"
+        sox -q -n -r 44100 -c 2 -b 16 "$inputs/song-60min.wav" synth 3600 sine 200-2000 sine 500-700 gain -6
+        lame --quiet --noreplaygain -b 192 "$inputs/song-60min.wav" "$mp3.part"
+        mv "$mp3.part" "$mp3"
+        rm -f "$inputs/song-60min.wav"
+    fi
+    echo "$mp3"
+}
+
+# median_wall COMMAND...: the median wall time of $runs runs, in $median_seconds;
+# the last run's output in $last_output.
+median_wall() {
+    local times=() i t0 t1
+    for i in $(seq 1 "$runs"); do
+        t0=$(date +%s%N)
+        last_output=$("$@" 2>/dev/null | tr -d '\r')
+        t1=$(date +%s%N)
+        times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+    done
+    median_seconds=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+}
+
+# render_song LABEL MP3 START END: a 30-second ringtone with both fades by
+# vorlune-render and by ffmpeg, median wall times, with what the program
+# measured inside itself.
+render_song() {
+    local label=$1 mp3=$2 start=$3 end=$4 exe=$build_root/$triplet/cli/vorlune-render.exe
+    local out=$inputs/ring-vorlune.mp3
+    echo "$label: $(basename "$mp3"), $start..$end with both fades, median of $runs"
+    median_wall "$build_root/$triplet/wine-run.sh" "$exe" "$(winpath "$mp3")" "$(winpath "$inputs")\ring-vorlune.mp3" \
+        --start "$start" --end "$end" --fade-in --fade-out --verbose
+    local ours=$median_seconds
+    printf '%s\n' "$last_output" | grep -E '^(Time|Stages|Memory|Size)' | sed 's/^/  /'
+    rm -f "$out"
+    median_wall ffmpeg -nostdin -loglevel error -y -ss "$start" -t 30 -i "$mp3" \
+        -af afade=t=in:d=1.5,afade=t=out:st=28.5:d=1.5 -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3"
+    rm -f "$inputs/ring-ffmpeg.mp3"
+    compare "$label" "$ours" ffmpeg "$median_seconds"
+}
+
+bench_render() {
+    configure_and_build "$triplet" vorlune-render >/dev/null
+    render_song render-4min "$(song_mp3)" 60 90
+    render_song render-60min "$(song60_mp3)" 1800 1830
+}
+
 # --- main ---
 
 known=()
@@ -126,8 +177,8 @@ names=("$@")
 
 bash "$root/tools/setup.sh"
 targets=()
-for n in "${names[@]}"; do targets+=("bench_$n"); done
-configure_and_build "$triplet" "${targets[@]}"
+for n in "${names[@]}"; do [ -f "$root/bench/$n.cpp" ] && targets+=("bench_$n"); done
+[ ${#targets[@]} -gt 0 ] && configure_and_build "$triplet" "${targets[@]}"
 
 trap 'stop_wine; stop_display' EXIT
 start_wine
