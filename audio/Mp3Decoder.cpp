@@ -214,29 +214,37 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
     bufferBytes_ = block * 64;
 }
 
-bool Mp3Decoder::Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept
+template <class Body>
+bool Mp3Decoder::Guard(Body&& body) noexcept
 {
     error_ = "";
+    bool ok = false;
     try {
+        body();
+        ok = true;
+    } catch (const Error& e) {
+        error_ = e.what();
+    } catch (...) {
+        error_ = "err";
+    }
+    Close();
+    return ok;
+}
+
+bool Mp3Decoder::Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept
+{
+    return Guard([&] {
         Open(mp3Path);
         frames = frames_;
         rate = rate_;
         channels = channels_;
-        Close();
-        return true;
-    } catch (const Error& e) {
-        error_ = e.what();
-    } catch (...) {
-    }
-    Close();
-    return false;
+    });
 }
 
 bool Mp3Decoder::DecodeToWav(const std::wstring& wavPath, const std::wstring& mp3Path,
                              ProgressRange* progress) noexcept
 {
-    error_ = "";
-    try {
+    return Guard([&] {
         Open(mp3Path);
         Check(!Cancelled(progress));
         WavOutput out(wavPath);
@@ -262,22 +270,13 @@ bool Mp3Decoder::DecodeToWav(const std::wstring& wavPath, const std::wstring& mp
         if (result != MPG123_DONE) Raise(kEndedEarly);
         Check(frames == frames_);
         out.Finish();
-        Close();
-        return true;
-    } catch (const Error& e) {
-        error_ = e.what();
-    } catch (...) {
-        error_ = "err";
-    }
-    Close();
-    return false;
+    });
 }
 
 bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, uint32_t startMs,
                                   uint32_t endMs) noexcept
 {
-    error_ = "";
-    try {
+    return Guard([&] {
         Check(startMs != endMs);
         if (endMs < startMs) std::swap(startMs, endMs);
         Open(mp3Path);
@@ -311,15 +310,7 @@ bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstrin
         Check(written >= 1);
         if (written < count) out.Patch(uint32_t(written * int64_t(frameBytes)));
         out.Finish();
-        Close();
-        return true;
-    } catch (const Error& e) {
-        error_ = e.what();
-    } catch (...) {
-        error_ = "err";
-    }
-    Close();
-    return false;
+    });
 }
 
 bool DecodeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, ProgressRange* progress) noexcept

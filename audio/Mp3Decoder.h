@@ -40,6 +40,9 @@ public:
     const char* LastError() const noexcept { return error_; }
 
 private:
+    // Runs body; a failure keeps its text in error_. Closes the song either way.
+    template <class Body>
+    bool Guard(Body&& body) noexcept;
     void Open(const std::wstring& mp3Path);
     void Close() noexcept;
 

@@ -262,13 +262,7 @@ bool Mp3Encoder::Encode(const std::wstring& path, const AudioClip& clip, Progres
         return true;
     });
     if (state != kNone) ReleaseStream(api_, stream, state == kClosed);
-    if (progress) {
-        if (ok)
-            progress->Complete();
-        else
-            progress->Fail();
-    }
-    return ok;
+    return EndProgress(progress, ok);
 }
 
 }  // namespace vorlune

@@ -13,18 +13,11 @@
 #include "audio/TempFile.h"
 #include "audio/WavHeader.h"
 #include "io/MappedFileStream.h"
+#include "bench/BenchClock.h"
 
 using namespace vorlune;
 
 namespace {
-
-double Seconds()
-{
-    LARGE_INTEGER f, now;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(f.QuadPart);
-}
 
 size_t PeakPrivateBytes()
 {

@@ -13,20 +13,9 @@
 #include "audio/Mp3Encoder.h"
 #include "audio/TempFile.h"
 #include "io/FileUtil.h"
+#include "bench/BenchClock.h"
 
 using namespace vorlune;
-
-namespace {
-
-double Seconds()
-{
-    LARGE_INTEGER f, now;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(f.QuadPart);
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -4,6 +4,7 @@
 #include "io/FileStream.h"
 #include "io/FileUtil.h"
 #include "io/MappedFileStream.h"
+#include "bench/BenchClock.h"
 
 #include <windows.h>
 
@@ -20,18 +21,6 @@ namespace {
 constexpr uint32_t kBlock = 64 * 1024;
 constexpr uint32_t kTotal = 1u << 30;
 constexpr uint32_t kBlocks = kTotal / kBlock;
-
-double Seconds()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Rate(double seconds)
 {

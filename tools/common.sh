@@ -11,7 +11,7 @@ say() { printf '[vorlune] %s\n' "$*" >&2; }
 configure_and_build() {
     local t=$1; shift
     local dir=$build_root/$t
-    if [ ! -f "$dir/build.ninja" ]; then
+    if [ ! -f "$dir/build.ninja" ] || [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$t.cmake" \
             -DVORLUNE_DEPS_FILE="$cache/deps/$t.cmake" ${VORLUNE_CMAKE_ARGS:-} >/dev/null

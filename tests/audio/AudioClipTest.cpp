@@ -11,6 +11,7 @@
 #include "audio/WavHeader.h"
 #include "io/MappedFileStream.h"
 #include "support/Fixtures.h"
+#include "support/RecordingRange.h"
 #include "support/TempDir.h"
 #include "win/ComApartment.h"
 #include "WavBuilder.h"
@@ -383,36 +384,23 @@ TEST(WavReader, CompressedFilesAreConvertedAndTheirTemporaryFileRemoved)
     EXPECT_EQ(TempFiles(), before);
 }
 
-class CancellingRange : public ProgressRange {
-public:
-    uint32_t cancelAt = 0;
-    std::vector<uint32_t> seen;
-
-protected:
-    void OnPositionChanged() noexcept override
-    {
-        seen.push_back(Position());
-        if (cancelAt && Position() >= cancelAt) Cancel();
-    }
-};
-
 TEST(WavReader, LongReadsReportProgressAndStopWhenCancelled)
 {
     const int32_t frames = SampleStore::BlockSize() * 5;
     WavFile f(WavBuilder().Riff().Fmt(1, 2, 44100, 16).Data16(Ramp(size_t(frames), 2)).Close().bytes);
-    CancellingRange progress;
+    test::RecordingRange progress;
     progress.Init(1000, 0);
     AudioClip clip;
     ASSERT_TRUE(clip.LoadWav(f.Path(), &progress));
     // The conversion's share at once, then one step per block read.
-    ASSERT_GE(progress.seen.size(), 6u);
-    EXPECT_EQ(progress.seen.front(), 200u);
-    EXPECT_EQ(progress.seen.back(), 1000u);
+    ASSERT_GE(progress.positions.size(), 6u);
+    EXPECT_EQ(progress.positions.front(), 200u);
+    EXPECT_EQ(progress.positions.back(), 1000u);
 
     const int before = TempFiles();
-    CancellingRange cancel;
+    test::RecordingRange cancel;
     cancel.Init(1000, 0);
-    cancel.cancelAt = 400;
+    cancel.cancelAbove = 399;
     AudioClip other;
     EXPECT_FALSE(other.LoadWav(f.Path(), &cancel));
     EXPECT_TRUE(cancel.IsFailed());

@@ -12,9 +12,12 @@
 #include "audio/TempFile.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
+#include "support/RecordingRange.h"
 
 namespace vorlune {
 namespace {
+
+using test::RecordingRange;
 
 using test::FixturePath;
 using test::PcmWav;
@@ -169,19 +172,6 @@ TEST(Mp3Decoder, TruncatedSongsDecodeWhatTheyHold)
     EXPECT_GT(vbr.Frames(), 15u * 44100u);
     EXPECT_LT(vbr.Frames(), 25u * 44100u);
 }
-
-class RecordingRange : public ProgressRange {
-public:
-    std::vector<uint32_t> positions;
-    uint32_t cancelAbove = 0;
-
-protected:
-    void OnPositionChanged() noexcept override
-    {
-        positions.push_back(Position());
-        if (cancelAbove && Position() > cancelAbove) Cancel();
-    }
-};
 
 TEST(Mp3Decoder, ReportsProgressAndStopsWhenCancelled)
 {

@@ -15,9 +15,12 @@
 #include "support/ChildProcess.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
+#include "support/RecordingRange.h"
 
 namespace vorlune {
 namespace {
+
+using test::RecordingRange;
 
 using test::PcmWav;
 using test::TempPath;
@@ -110,19 +113,6 @@ void ExpectFaithfulRingtone(const std::wstring& mp3, const AudioClip& clip)
     EXPECT_EQ(int(got.Frames()), clip.buffer.frames);
     EXPECT_GT(test::Correlation(got.samples, Interleaved(clip)), 0.95);
 }
-
-class RecordingRange : public ProgressRange {
-public:
-    std::vector<uint32_t> positions;
-    uint32_t cancelAbove = 0;
-
-protected:
-    void OnPositionChanged() noexcept override
-    {
-        positions.push_back(Position());
-        if (cancelAbove && Position() > cancelAbove) Cancel();
-    }
-};
 
 Mp3Encoder& Lame()
 {

@@ -3,22 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <vector>
+#include "support/RecordingRange.h"
 
 namespace vorlune {
 namespace {
 
-// A root range that records what it reports.
-class RecordingRange : public ProgressRange {
-public:
-    std::vector<uint32_t> positions;
-    int cancels = 0;
-    int fails = 0;
-
-protected:
-    void OnPositionChanged() noexcept override { positions.push_back(Position()); }
-    void OnCancel() noexcept override { ++cancels; }
-    void OnFail() noexcept override { ++fails; }
-};
+using test::RecordingRange;
 
 TEST(ProgressRange, MovesReportOnlyRealChangesAndStayInRange)
 {

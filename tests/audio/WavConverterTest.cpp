@@ -7,26 +7,16 @@
 #include "audio/ProgressRange.h"
 #include "support/Fixtures.h"
 #include "win/ComApartment.h"
+#include "support/RecordingRange.h"
 
 namespace vorlune {
 namespace {
 
+using test::RecordingRange;
+
 using test::FixturePath;
 using test::PcmWav;
 using test::TempPath;
-
-class RecordingRange : public ProgressRange {
-public:
-    std::vector<uint32_t> positions;
-    uint32_t cancelAbove = 0;  // cancels itself once the position passes this
-
-protected:
-    void OnPositionChanged() noexcept override
-    {
-        positions.push_back(Position());
-        if (cancelAbove && Position() > cancelAbove) Cancel();
-    }
-};
 
 class WavConverterTest : public testing::Test {
 protected:
