@@ -25,6 +25,8 @@ HWND CreateFrame(HINSTANCE instance)
     wc.lpfnWndProc = &FrameProc;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(125), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(125), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kFrameClass;
     if (!::RegisterClassExW(&wc)) return nullptr;
@@ -40,8 +42,10 @@ HWND CreateFrame(HINSTANCE instance)
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + ((work.right - work.left) - width) / 2;
     const int y = work.top + ((work.bottom - work.top) - height) / 2;
-    return ::CreateWindowExW(exStyle, kFrameClass, L"Vorlune", style, x, y, width, height, nullptr, nullptr,
-                             instance, nullptr);
+    wchar_t title[64] = L"Vorlune";
+    ::LoadStringW(instance, 125, title, 64);
+    return ::CreateWindowExW(exStyle, kFrameClass, title, style, x, y, width, height, nullptr, nullptr, instance,
+                             nullptr);
 }
 
 }  // namespace
