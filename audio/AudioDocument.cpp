@@ -31,7 +31,7 @@ bool AudioDocument::IsUsable() const noexcept
 
 bool AudioDocument::CreateSilentMs(bool stereo, uint32_t milliseconds, int32_t rate) noexcept
 {
-    return clip_.IsEmpty() && clip_.CreateSilentMs(stereo, milliseconds, rate);
+    return clip_.CreateSilentMs(stereo, milliseconds, rate);
 }
 
 void AudioDocument::Reset() noexcept

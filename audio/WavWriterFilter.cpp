@@ -21,10 +21,6 @@ namespace {
 const wchar_t kPinName[] = L"In";
 const wchar_t kFilterName[] = L"WAV Writer";
 
-// {36B5A83C-A0B1-4E1E-9F6E-2A9E5B0F4C11}: lets the program ask its own filter
-// for the byte count without a public COM interface.
-const IID kIidSelf = {0x36B5A83C, 0xA0B1, 0x4E1E, {0x9F, 0x6E, 0x2A, 0x9E, 0x5B, 0x0F, 0x4C, 0x11}};
-
 class Lock {
 public:
     explicit Lock(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
@@ -170,8 +166,6 @@ public:
             *out = static_cast<IBaseFilter*>(this);
         else if (iid == IID_IAMFilterMiscFlags)
             *out = static_cast<IAMFilterMiscFlags*>(this);
-        else if (iid == kIidSelf)
-            *out = this;
         else {
             *out = nullptr;
             return E_NOINTERFACE;
@@ -297,8 +291,6 @@ public:
 
     // IAMFilterMiscFlags: the graph counts us among the renderers whose end it waits for.
     ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
-
-    uint64_t DataBytes() const { return dataBytes_.load(); }
 
 private:
     class InputPin final : public IPin, public IMemInputPin {
@@ -548,16 +540,6 @@ HRESULT CreateWavWriterFilter(const std::wstring& outputPath, IBaseFilter** filt
         return E_OUTOFMEMORY;
     }
     return S_OK;
-}
-
-uint64_t WavWriterDataBytes(IBaseFilter* filter)
-{
-    if (!filter) return 0;
-    WavWriter* self = nullptr;
-    if (FAILED(filter->QueryInterface(kIidSelf, reinterpret_cast<void**>(&self))) || !self) return 0;
-    const uint64_t n = self->DataBytes();
-    self->Release();
-    return n;
 }
 
 }  // namespace vorlune

@@ -18,7 +18,4 @@ extern const CLSID CLSID_WavWriterFilter;
 // registration.
 HRESULT CreateWavWriterFilter(const std::wstring& outputPath, IBaseFilter** filter);
 
-// Bytes of PCM data the filter has written so far (0 for another filter).
-uint64_t WavWriterDataBytes(IBaseFilter* filter);
-
 }  // namespace vorlune

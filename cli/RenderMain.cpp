@@ -201,7 +201,9 @@ int wmain(int argc, wchar_t** argv)
     project.fadeIn = options.fadeIn;
     project.fadeOut = options.fadeOut;
 
-    const bool existed = FileExists(output);
+    // What stood at the output path before, to tell whether the job wrote there.
+    WIN32_FILE_ATTRIBUTE_DATA before = {};
+    const bool existed = GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &before) != 0;
     ProgressBar bar;
     double stageStart = Now();
     const double t0 = stageStart;
@@ -265,8 +267,12 @@ int wmain(int argc, wchar_t** argv)
     DestroyWindow(window);
 
     if (result != kDone) {
-        // What was written is no ringtone; an older file of that name is gone either way.
-        if (!existed || result == kInterrupted || lastPosition >= 1100) DeleteFileW(output.c_str());
+        // A half-written ringtone goes; a file the job never touched stays.
+        WIN32_FILE_ATTRIBUTE_DATA now = {};
+        if (GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &now) &&
+            (!existed || CompareFileTime(&now.ftLastWriteTime, &before.ftLastWriteTime) != 0 ||
+             now.nFileSizeLow != before.nFileSizeLow || now.nFileSizeHigh != before.nFileSizeHigh))
+            DeleteFileW(output.c_str());
         if (result == kInterrupted) {
             Err(L"vorlune-render: stopped; nothing was kept\n");
             return kInterrupted;

@@ -14,4 +14,6 @@ ensure_display
 start_wine
 "$root/tests/fixtures/make-fixtures.sh" "$build_root/fixtures"
 export VORLUNE_FIXTURES=$build_root/fixtures
-ctest --test-dir "$build_root/x86_64-w64-mingw32" --output-on-failure -j "$(nproc)" "$@"
+# A test process that Wine fails to start (seen once: no output, 10 ms) gets
+# one more try; a test that fails on its own fails both times.
+ctest --test-dir "$build_root/x86_64-w64-mingw32" --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"

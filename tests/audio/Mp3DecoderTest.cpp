@@ -18,7 +18,6 @@ namespace vorlune {
 namespace {
 
 using test::RecordingRange;
-
 using test::FixturePath;
 using test::PcmWav;
 using test::TempPath;

@@ -21,7 +21,6 @@ namespace vorlune {
 namespace {
 
 using test::RecordingRange;
-
 using test::PcmWav;
 using test::TempPath;
 

@@ -9,7 +9,6 @@ namespace vorlune {
 namespace {
 
 using test::RecordingRange;
-
 TEST(ProgressRange, MovesReportOnlyRealChangesAndStayInRange)
 {
     RecordingRange r;

@@ -1,4 +1,6 @@
-#include "tests/support/TempDir.h"
+#include "support/TempDir.h"
+
+#include "support/Fixtures.h"
 
 #include <winioctl.h>
 
@@ -7,7 +9,6 @@
 #include <vector>
 
 namespace vorlune::test {
-namespace {
 
 void RemoveTree(const std::wstring& dir)
 {
@@ -28,15 +29,11 @@ void RemoveTree(const std::wstring& dir)
     ::RemoveDirectoryW(dir.c_str());
 }
 
-}  // namespace
-
 TempDir::TempDir()
 {
     static std::atomic<unsigned> counter{0};
-    wchar_t temp[MAX_PATH];
-    const DWORD n = ::GetTempPathW(MAX_PATH, temp);
-    if (n == 0 || n >= MAX_PATH) throw std::runtime_error("no temporary directory");
-    std::wstring base(temp, n);
+    std::wstring base = TempDirectory();
+    if (base.empty()) throw std::runtime_error("no temporary directory");
     if (base.back() == L'\\') base.pop_back();
     for (int attempt = 0; attempt < 100; ++attempt) {
         path_ = base + L"\\VorluneTest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -53,31 +50,13 @@ TempDir::~TempDir()
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    const bool ok = bytes.empty() ||
-                    (::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                     done == bytes.size());
-    ::CloseHandle(f);
-    return ok;
+    return WriteAll(path, bytes.data(), bytes.size());
 }
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(f, &size) && size.QuadPart > 0 && size.QuadPart < (1 << 30)) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD done = 0;
-        if (!::ReadFile(f, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr)) done = 0;
-        bytes.resize(done);
-    }
-    ::CloseHandle(f);
-    return bytes;
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 int64_t FileLength(const std::wstring& path)

@@ -24,6 +24,8 @@ private:
     std::wstring path_;
 };
 
+// Deletes a folder with everything in it.
+void RemoveTree(const std::wstring& dir);
 // Writes bytes to a new file; false when it cannot.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // The whole content of a file; empty when it cannot be read.
