@@ -18,74 +18,33 @@
 #include "gfx/ImageResource.h"
 #include "gfx/JpegPicture.h"
 #include "gfx/PngPicture.h"
+#include "gfx/SkinImages.h"
 #include "gfx/Surface.h"
 
 using namespace vorlune;
 
 namespace {
 
-enum class Kind { Jpeg, Png, Bitmap };
-
-struct Item {
-    int id;
-    Kind kind;
-    int width, height;  // what the program expects
-    int cells;          // states side by side
-    const wchar_t* name;
-    int zoom = 1;       // tiny pictures are shown enlarged as well
+struct Section {
+    SkinGroup group;
+    const wchar_t* title;
 };
 
-struct Section {
-    const wchar_t* title;
-    std::vector<Item> items;
+const Section kSections[] = {
+    {SkinGroup::Frame, L"Frame: header, step banners, footer"},
+    {SkinGroup::ChooseSong, L"Step 1: choose a song"},
+    {SkinGroup::Cut, L"Step 2: cut and preview"},
+    {SkinGroup::Save, L"Step 3: save"},
 };
 
 const wchar_t* const kThreeStates[] = {L"normal", L"pushed", L"hover"};
 const wchar_t* const kFourStates[] = {L"normal", L"pushed", L"hover", L"disabled"};
 
-std::vector<Section> Catalogue()
+// Tiny pictures are shown enlarged as well.
+int Zoom(const SkinImage& item)
 {
-    return {
-        {L"Frame: header, step banners, footer",
-         {{346, Kind::Jpeg, 600, 65, 1, L"header"},
-          {349, Kind::Jpeg, 600, 35, 1, L"step 1 banner"},
-          {350, Kind::Jpeg, 600, 35, 1, L"step 2 banner"},
-          {351, Kind::Jpeg, 600, 35, 1, L"step 3 banner"},
-          {348, Kind::Jpeg, 600, 50, 1, L"footer"},
-          {353, Kind::Jpeg, 229, 17, 1, L"website link"},
-          {352, Kind::Jpeg, 229, 17, 1, L"website link, hover"},
-          {356, Kind::Bitmap, 444, 32, 4, L"Back"},
-          {357, Kind::Bitmap, 444, 32, 4, L"Next"}}},
-        {L"Step 1: choose a song",
-         {{347, Kind::Jpeg, 600, 250, 1, L"page background (all steps)"},
-          {360, Kind::Jpeg, 411, 32, 1, L"prompt"},
-          {361, Kind::Jpeg, 341, 32, 1, L"song name box"},
-          {359, Kind::Bitmap, 1026, 32, 3, L"choose a song"},
-          {382, Kind::Bitmap, 1026, 32, 3, L"mono to stereo"}}},
-        {L"Step 2: cut and preview",
-         {{362, Kind::Jpeg, 310, 19, 1, L"prompt"},
-          {364, Kind::Bitmap, 96, 32, 3, L"play"},
-          {363, Kind::Bitmap, 96, 32, 3, L"pause"},
-          {362, Kind::Bitmap, 96, 24, 4, L"stop"},
-          {365, Kind::Jpeg, 418, 47, 1, L"track bar"},
-          {366, Kind::Jpeg, 69, 10, 1, L"play time", 4},
-          {371, Kind::Bitmap, 10, 31, 1, L"range band", 4},
-          {372, Kind::Bitmap, 10, 10, 1, L"played band", 4},
-          {373, Kind::Png, 9, 15, 1, L"start thumb", 6},
-          {374, Kind::Png, 9, 15, 1, L"end thumb", 6},
-          {369, Kind::Bitmap, 280, 18, 4, L"fade in"},
-          {368, Kind::Bitmap, 280, 18, 4, L"fade in, checked"},
-          {367, Kind::Bitmap, 320, 18, 4, L"fade out"},
-          {370, Kind::Bitmap, 320, 18, 4, L"fade out, checked"}}},
-        {L"Step 3: save",
-         {{376, Kind::Jpeg, 342, 22, 1, L"ready"},
-          {377, Kind::Jpeg, 117, 22, 1, L"processing"},
-          {375, Kind::Jpeg, 143, 22, 1, L"saved"},
-          {378, Kind::Bitmap, 341, 32, 1, L"progress bar (8-bit)"},
-          {379, Kind::Bitmap, 1026, 32, 3, L"save"},
-          {380, Kind::Bitmap, 1026, 32, 3, L"locate"},
-          {381, Kind::Bitmap, 1026, 32, 3, L"new"}}},
-    };
+    if (item.type == ImageType::Png) return 6;
+    return item.width * item.height <= 700 ? 4 : 1;
 }
 
 // One decoded picture: a codec picture, or a bitmap surface for RT_BITMAP.
@@ -102,27 +61,27 @@ struct Loaded {
     }
 };
 
-bool Load(const Item& item, HMODULE module, Loaded& out)
+bool Load(const SkinImage& item, HMODULE module, Loaded& out)
 {
-    switch (item.kind) {
-    case Kind::Jpeg:
+    switch (item.type) {
+    case ImageType::Jpeg:
         out.picture = std::make_unique<JpegPicture>();
         break;
-    case Kind::Png:
+    case ImageType::Png:
         out.picture = std::make_unique<PngPicture>();
         break;
-    case Kind::Bitmap:
+    default:
         // As the controls load them: converted to 24 bits.
         return LoadBitmapResource(out.bitmap, item.id, 24, module);
     }
     return out.picture->LoadFromResource(item.id, module);
 }
 
-const wchar_t* KindName(Kind kind)
+const wchar_t* KindName(ImageType type)
 {
-    switch (kind) {
-    case Kind::Jpeg: return L"JPG";
-    case Kind::Png: return L"PNG";
+    switch (type) {
+    case ImageType::Jpeg: return L"JPG";
+    case ImageType::Png: return L"PNG";
     default: return L"BMP";
     }
 }
@@ -227,21 +186,21 @@ constexpr COLORREF kFrame = RGB(194, 199, 210);
 constexpr COLORREF kBad = RGB(200, 40, 40);
 
 struct Placed {
-    const Item* item;
+    const SkinImage* item;
     const Loaded* loaded;
     int x, y;
 };
 
-std::wstring Label(const Item& item)
+std::wstring Label(const SkinImage& item)
 {
     wchar_t label[160];
-    swprintf(label, 160, L"%d %ls  %dx%d  %ls", item.id, KindName(item.kind), item.width, item.height, item.name);
+    swprintf(label, 160, L"%d %ls  %dx%d  %ls", item.id, KindName(item.type), item.width, item.height, item.name);
     return label;
 }
 
 // Distance from one state of a strip to the next: the cell, or its name
 // when that is wider.
-int CellPitch(Painter& painter, const Item& item)
+int CellPitch(Painter& painter, const SkinImage& item)
 {
     int cell = item.width / item.cells;
     if (item.cells > 1) cell = std::max(cell, painter.Width(kFourStates[3], Painter::kSmall) + 4);
@@ -250,13 +209,13 @@ int CellPitch(Painter& painter, const Item& item)
 
 // Size an item takes on the sheet: its cells with gaps, the enlarged copy,
 // the label above and the state names below.
-SIZE Footprint(Painter& painter, const Item& item)
+SIZE Footprint(Painter& painter, const SkinImage& item)
 {
     int w = item.cells * CellPitch(painter, item) - kCellGap;
     int h = item.height;
-    if (item.zoom > 1) {
-        w += kCellGap * 2 + item.width * item.zoom;
-        h = std::max(h, item.height * item.zoom);
+    if (Zoom(item) > 1) {
+        w += kCellGap * 2 + item.width * Zoom(item);
+        h = std::max(h, item.height * Zoom(item));
     }
     w = std::max(w, painter.Width(Label(item)));
     return SIZE{w, kLabel + h + (item.cells > 1 ? kStateLabel : 0)};
@@ -276,7 +235,7 @@ struct PendingDraw {
 // Paints an item's label, backdrop and state names, and queues its pixels:
 // the pictures draw themselves once the painter has let go of the canvas
 // (a bitmap can be selected into one device context only).
-void DecorateItem(Painter& painter, const Item& item, const Loaded* loaded, bool ok, int x, int y,
+void DecorateItem(Painter& painter, const SkinImage& item, const Loaded* loaded, bool ok, int x, int y,
                   std::vector<PendingDraw>& pending)
 {
     painter.Text(x, y, Label(item), ok ? kInk : kBad);
@@ -292,15 +251,15 @@ void DecorateItem(Painter& painter, const Item& item, const Loaded* loaded, bool
         int cx = x + c * CellPitch(painter, item);
         RECT dest{cx, top, cx + cellWidth, top + item.height};
         Outline(painter, dest);
-        if (item.kind == Kind::Png) painter.Checker(dest, 3);
+        if (item.type == ImageType::Png) painter.Checker(dest, 3);
         pending.push_back({loaded, dest, RECT{c * cellWidth, 0, (c + 1) * cellWidth, item.height}});
         if (item.cells > 1) painter.Text(cx, top + item.height + 2, states[c], kMuted, Painter::kSmall);
     }
-    if (item.zoom > 1) {
+    if (Zoom(item) > 1) {
         int zx = x + item.cells * CellPitch(painter, item) + kCellGap;
-        RECT dest{zx, top, zx + item.width * item.zoom, top + item.height * item.zoom};
+        RECT dest{zx, top, zx + item.width * Zoom(item), top + item.height * Zoom(item)};
         Outline(painter, dest);
-        if (item.kind == Kind::Png) painter.Checker(dest, 3 * item.zoom);
+        if (item.type == ImageType::Png) painter.Checker(dest, 3 * Zoom(item));
         pending.push_back({loaded, dest, RECT{0, 0, item.width, item.height}});
     }
 }
@@ -331,18 +290,27 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
 
-    std::vector<Section> sections = Catalogue();
+    struct Group {
+        const wchar_t* title;
+        std::vector<SkinImage> items;
+    };
+    std::vector<Group> sections;
+    for (const Section& section : kSections) {
+        sections.push_back({section.title, {}});
+        for (const SkinImage& image : kSkinImages)
+            if (image.group == section.group) sections.back().items.push_back(image);
+    }
     std::vector<std::vector<Loaded>> loaded(sections.size());
     std::vector<std::vector<bool>> good(sections.size());
     int failures = 0;
     for (size_t s = 0; s < sections.size(); ++s) {
         loaded[s] = std::vector<Loaded>(sections[s].items.size());
         for (size_t i = 0; i < sections[s].items.size(); ++i) {
-            const Item& item = sections[s].items[i];
+            const SkinImage& item = sections[s].items[i];
             bool ok = Load(item, module, loaded[s][i]) && loaded[s][i].Width() == item.width &&
                       loaded[s][i].Height() == item.height;
             if (!ok) {
-                fwprintf(stderr, L"skin-sheet: %ls %d (%ls) did not load as %dx%d\n", KindName(item.kind), item.id,
+                fwprintf(stderr, L"skin-sheet: %ls %d (%ls) did not load as %dx%d\n", KindName(item.type), item.id,
                          item.name, item.width, item.height);
                 ++failures;
             }
@@ -387,7 +355,7 @@ int wmain(int argc, wchar_t** argv)
         painter.Text(kMargin, 4, L"Vorlune skin, decoded from the executable's resources", kMuted, Painter::kSmall);
         for (auto& t : titles) painter.Text(kMargin, t.first + 6, t.second, kInk, Painter::kBold);
         for (auto& sp : spots) {
-            const Item& item = sections[sp.s].items[sp.i];
+            const SkinImage& item = sections[sp.s].items[sp.i];
             DecorateItem(painter, item, &loaded[sp.s][sp.i], good[sp.s][sp.i], sp.x, sp.y, pending);
         }
         painter.Detach();

@@ -16,6 +16,7 @@
 #include "gfx/ImageResource.h"
 #include "gfx/JpegPicture.h"
 #include "gfx/PngPicture.h"
+#include "gfx/SkinImages.h"
 #include "gfx/Surface.h"
 
 namespace vorlune {
@@ -51,34 +52,6 @@ protected:
 };
 HMODULE ProgramResources::module_ = nullptr;
 
-struct SkinImage {
-    int id;
-    ImageType type;
-    int width, height, bits;
-    int cells;  // states side by side in an image-list strip
-};
-
-const SkinImage kSkin[] = {
-    {346, ImageType::Jpeg, 600, 65, 24, 1},  {347, ImageType::Jpeg, 600, 250, 24, 1},
-    {348, ImageType::Jpeg, 600, 50, 24, 1},  {349, ImageType::Jpeg, 600, 35, 24, 1},
-    {350, ImageType::Jpeg, 600, 35, 24, 1},  {351, ImageType::Jpeg, 600, 35, 24, 1},
-    {352, ImageType::Jpeg, 229, 17, 24, 1},  {353, ImageType::Jpeg, 229, 17, 24, 1},
-    {360, ImageType::Jpeg, 411, 32, 24, 1},  {361, ImageType::Jpeg, 341, 32, 24, 1},
-    {362, ImageType::Jpeg, 310, 19, 24, 1},  {365, ImageType::Jpeg, 418, 47, 24, 1},
-    {366, ImageType::Jpeg, 69, 10, 24, 1},   {375, ImageType::Jpeg, 143, 22, 24, 1},
-    {376, ImageType::Jpeg, 342, 22, 24, 1},  {377, ImageType::Jpeg, 117, 22, 24, 1},
-    {373, ImageType::Png, 9, 15, 32, 1},     {374, ImageType::Png, 9, 15, 32, 1},
-    {356, ImageType::Bmp, 444, 32, 24, 4},   {357, ImageType::Bmp, 444, 32, 24, 4},
-    {359, ImageType::Bmp, 1026, 32, 24, 3},  {379, ImageType::Bmp, 1026, 32, 24, 3},
-    {380, ImageType::Bmp, 1026, 32, 24, 3},  {381, ImageType::Bmp, 1026, 32, 24, 3},
-    {382, ImageType::Bmp, 1026, 32, 24, 3},  {362, ImageType::Bmp, 96, 24, 24, 4},
-    {363, ImageType::Bmp, 96, 32, 24, 3},    {364, ImageType::Bmp, 96, 32, 24, 3},
-    {367, ImageType::Bmp, 320, 18, 24, 4},   {370, ImageType::Bmp, 320, 18, 24, 4},
-    {368, ImageType::Bmp, 280, 18, 24, 4},   {369, ImageType::Bmp, 280, 18, 24, 4},
-    {371, ImageType::Bmp, 10, 31, 24, 1},    {372, ImageType::Bmp, 10, 10, 24, 1},
-    {378, ImageType::Bmp, 341, 32, 8, 1},
-};
-
 LPCWSTR ResourceType(ImageType type)
 {
     return type == ImageType::Jpeg ? L"JPG" : type == ImageType::Png ? L"PNG" : RT_BITMAP;
@@ -103,14 +76,14 @@ bool Decode(const SkinImage& s, HMODULE module, Surface24& out)
 
 const SkinImage& Find(int id, ImageType type)
 {
-    for (const SkinImage& s : kSkin)
-        if (s.id == id && s.type == type) return s;
-    std::abort();
+    const SkinImage* s = FindSkinImage(id, type);
+    if (!s) std::abort();
+    return *s;
 }
 
 TEST_F(ProgramResources, EverySkinImageLoadsWithItsTypeSizeAndDepth)
 {
-    for (const SkinImage& s : kSkin) {
+    for (const SkinImage& s : kSkinImages) {
         SCOPED_TRACE(Name(s));
         EXPECT_NE(::FindResourceExW(module_, ResourceType(s.type), MAKEINTRESOURCEW(s.id), kSimplifiedChinese), nullptr);
         if (s.type == ImageType::Bmp) {
@@ -168,7 +141,7 @@ TEST_F(ProgramResources, Id362IsABitmapWhenProbedAndAJpegWhenAskedFor)
 
 TEST_F(ProgramResources, StripsCutIntoOneImageListCellPerState)
 {
-    for (const SkinImage& s : kSkin) {
+    for (const SkinImage& s : kSkinImages) {
         if (s.cells == 1) continue;
         SCOPED_TRACE(Name(s));
         SIZE size{};
@@ -207,7 +180,7 @@ int CountDifferentPixels(const Surface24& a, const RECT& ra, const Surface24& b,
 
 TEST_F(ProgramResources, EveryStateOfAStripLooksDifferent)
 {
-    for (const SkinImage& s : kSkin) {
+    for (const SkinImage& s : kSkinImages) {
         if (s.cells == 1) continue;
         SCOPED_TRACE(Name(s));
         Surface24 strip;
