@@ -1,0 +1,226 @@
+#include "controls/BitmapButton.h"
+
+#include <windowsx.h>
+
+#include <commctrl.h>
+
+#include <utility>
+
+namespace vorlune {
+namespace {
+
+const WindowClass kClass{L"WTL_BitmapButton", L"BUTTON"};
+
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+}  // namespace
+
+BitmapButton::~BitmapButton() { Destroy(); }
+
+HWND BitmapButton::Create(HWND parent, const RECT& rect, UINT id) noexcept
+{
+    return CreateWindowOf(kClass, parent, rect, kChildStyle | BS_OWNERDRAW, 0, id);
+}
+
+UniqueImageList BitmapButton::SetImageList(UniqueImageList list) noexcept
+{
+    UniqueImageList old = std::exchange(images_, std::move(list));
+    if (Hwnd() && (extendedStyle_ & kAutoSize)) SizeToImage();
+    return old;
+}
+
+void BitmapButton::SetImages(int normal, int pushed, int hoverOrFocus, int disabled) noexcept
+{
+    imageIndex_[kNormal] = normal;
+    imageIndex_[kPushed] = pushed;
+    imageIndex_[kHoverOrFocus] = hoverOrFocus;
+    imageIndex_[kDisabled] = disabled;
+}
+
+bool BitmapButton::SetToolTipText(const wchar_t* text) noexcept
+{
+    try {
+        toolTipText_ = text ? text : L"";
+    } catch (...) {
+        return false;
+    }
+    AddToolTip();
+    return true;
+}
+
+bool BitmapButton::SizeToImage() noexcept
+{
+    int width = 0, height = 0;
+    if (!Hwnd() || !images_ || !::ImageList_GetIconSize(images_.Get(), &width, &height)) return false;
+    return ResizeClient(width, height);
+}
+
+int BitmapButton::CurrentImage() const noexcept
+{
+    int index;
+    if (Hwnd() && !::IsWindowEnabled(Hwnd()))
+        index = imageIndex_[kDisabled];
+    else if (pressed_)
+        index = imageIndex_[kPushed];
+    else if ((extendedStyle_ & kHover) ? hover_ : focus_)
+        index = imageIndex_[kHoverOrFocus];
+    else
+        index = imageIndex_[kNormal];
+    return index == -1 ? imageIndex_[kNormal] : index;
+}
+
+void BitmapButton::Paint(HDC dc)
+{
+    if (images_) ::ImageList_Draw(images_.Get(), CurrentImage(), dc, 0, 0, ILD_NORMAL);
+}
+
+bool BitmapButton::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) RelayToToolTip(msg, wParam, lParam);
+    result = 0;
+    switch (msg) {
+    case WM_CREATE:
+        result = OnCreate(wParam, lParam);
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    case WM_MOUSEMOVE:
+        OnMouseMove(lParam);
+        return true;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnButtonDown();  // not the system button's: that would take the focus
+        return true;
+    case WM_LBUTTONUP:
+        OnButtonUp();
+        return true;
+    case WM_CAPTURECHANGED:
+        OnCaptureLost();
+        return true;
+    case WM_CANCELMODE:
+        if (::GetCapture() == Hwnd()) ::ReleaseCapture();
+        OnCaptureLost();
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        OnFocus(msg == WM_SETFOCUS);
+        return false;  // the system button keeps its own focus state
+    case WM_ENABLE:
+        Repaint();
+        return true;
+    }
+    return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+LRESULT BitmapButton::OnCreate(WPARAM wParam, LPARAM lParam) noexcept
+{
+    const LRESULT created = DefaultProc(WM_CREATE, wParam, lParam);
+    if (created == -1) return -1;
+    // Owner-drawn whatever the creator asked for: the system must not draw.
+    const LONG_PTR style = ::GetWindowLongPtrW(Hwnd(), GWL_STYLE);
+    ::SetWindowLongPtrW(Hwnd(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+
+    toolTip_.Reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, nullptr, nullptr));
+    AddToolTip();
+    if (extendedStyle_ & kAutoSize) SizeToImage();
+    return created;
+}
+
+void BitmapButton::OnDestroy() noexcept
+{
+    toolTip_.Reset();
+    hover_ = pressed_ = focus_ = trackingLeave_ = false;
+}
+
+void BitmapButton::OnMouseMove(LPARAM lParam) noexcept
+{
+    if (::GetCapture() == Hwnd()) {
+        // Pressed only while the pointer is over the button.
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(Hwnd(), &pt);
+        RECT window{};
+        ::GetWindowRect(Hwnd(), &window);
+        SetPressed(::PtInRect(&window, pt) != FALSE);
+    } else if ((extendedStyle_ & kHover) && !hover_) {
+        hover_ = true;
+        Repaint();
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Hwnd(), 0};
+        trackingLeave_ = ::_TrackMouseEvent(&track) != FALSE;
+    }
+}
+
+void BitmapButton::OnMouseLeave() noexcept
+{
+    trackingLeave_ = false;
+    if (hover_) {
+        hover_ = false;
+        Repaint();
+    }
+}
+
+void BitmapButton::OnButtonDown() noexcept
+{
+    ::SetCapture(Hwnd());
+    if (::GetCapture() == Hwnd()) SetPressed(true);
+}
+
+void BitmapButton::OnButtonUp() noexcept
+{
+    HWND self = Hwnd();
+    if (::GetCapture() != self) return;
+    if (pressed_) {
+        // Sent, so the command has run before the button lets go; the
+        // handler may even destroy the button.
+        ::SendMessageW(::GetParent(self), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(self), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(self));
+    }
+    if (::GetCapture() == self) ::ReleaseCapture();
+}
+
+void BitmapButton::OnCaptureLost() noexcept
+{
+    // Whoever took the capture (a dialog opened by the click, a menu, the
+    // system), the press is over.
+    SetPressed(false);
+}
+
+void BitmapButton::OnFocus(bool focus) noexcept
+{
+    focus_ = focus;
+    Repaint();
+}
+
+void BitmapButton::SetPressed(bool pressed) noexcept
+{
+    if (pressed_ == pressed) return;
+    pressed_ = pressed;
+    Repaint();
+}
+
+void BitmapButton::RelayToToolTip(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (!toolTip_) return;
+    MSG relayed{Hwnd(), msg, wParam, lParam, 0, {}};
+    ::SendMessageW(toolTip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+void BitmapButton::AddToolTip() noexcept
+{
+    if (!toolTip_ || toolTipText_.empty()) return;
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = ::GetParent(Hwnd());
+    info.uId = reinterpret_cast<UINT_PTR>(Hwnd());
+    info.lpszText = const_cast<wchar_t*>(toolTipText_.c_str());
+    ::SendMessageW(toolTip_.Get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(toolTip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(toolTip_.Get(), TTM_ACTIVATE, TRUE, 0);
+}
+
+}  // namespace vorlune

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win/BufferedWindow.h"
+#include "win/GuiHandles.h"
+
+namespace vorlune {
+
+// A push button drawn from an image list, one image per state. The class
+// "WTL_BitmapButton" is a superclass of the system "BUTTON", made
+// owner-drawn so the system draws nothing. Clicks reach the parent like a
+// system button's: WM_COMMAND, the id in the low word, BN_CLICKED, lParam
+// the button. A click does not take the focus.
+class BitmapButton : public BufferedWindow {
+public:
+    // Extended styles.
+    static constexpr DWORD kHover = 0x01;     // hover image while the mouse is over it
+    static constexpr DWORD kAutoSize = 0x08;  // the window takes the size of one image
+    static constexpr DWORD kDefaultStyle = kHover | kAutoSize;
+
+    enum ImageState { kNormal, kPushed, kHoverOrFocus, kDisabled };
+
+    explicit BitmapButton(DWORD extendedStyle = kDefaultStyle) noexcept : extendedStyle_(extendedStyle) {}
+    ~BitmapButton() override;
+
+    HWND Create(HWND parent, const RECT& rect, UINT id) noexcept;
+
+    // Takes the list and gives back the one it held, so an owner can switch
+    // between looks. With kAutoSize a live button takes the image size.
+    UniqueImageList SetImageList(UniqueImageList list) noexcept;
+    HIMAGELIST ImageList() const noexcept { return images_.Get(); }
+    // Image indices per state; -1 draws the normal image.
+    void SetImages(int normal, int pushed = -1, int hoverOrFocus = -1, int disabled = -1) noexcept;
+    DWORD ExtendedStyle() const noexcept { return extendedStyle_; }
+    void SetExtendedStyle(DWORD style) noexcept { extendedStyle_ = style; }
+    bool SetToolTipText(const wchar_t* text) noexcept;
+    bool SizeToImage() noexcept;
+
+    bool IsPressed() const noexcept { return pressed_; }
+    bool IsHovered() const noexcept { return hover_; }
+    // The image the button shows now.
+    int CurrentImage() const noexcept;
+
+protected:
+    void Paint(HDC dc) override;
+    bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    LRESULT OnCreate(WPARAM wParam, LPARAM lParam) noexcept;
+    void OnDestroy() noexcept;
+    void OnMouseMove(LPARAM lParam) noexcept;
+    void OnMouseLeave() noexcept;
+    void OnButtonDown() noexcept;
+    void OnButtonUp() noexcept;
+    void OnCaptureLost() noexcept;
+    void OnFocus(bool focus) noexcept;
+    void RelayToToolTip(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    void AddToolTip() noexcept;
+    void SetPressed(bool pressed) noexcept;
+
+    UniqueImageList images_;
+    int imageIndex_[4] = {0, -1, -1, -1};
+    DWORD extendedStyle_;
+    UniqueWindow toolTip_;
+    std::wstring toolTipText_;
+    bool hover_ = false;
+    bool focus_ = false;
+    bool pressed_ = false;
+    bool trackingLeave_ = false;
+};
+
+}  // namespace vorlune
