@@ -1,0 +1,64 @@
+#include "controls/VeCheckboxCtrl.h"
+
+#include <utility>
+
+#include "controls/SkinArt.h"
+#include "gfx/ImageResource.h"
+#include "win/AppModule.h"
+
+namespace vorlune {
+namespace {
+
+const WindowClass kClass{L"VeCheckboxCtrl"};
+
+}  // namespace
+
+VeCheckboxCtrl::~VeCheckboxCtrl() { Destroy(); }
+
+HWND VeCheckboxCtrl::Create(HWND parent, POINT at) noexcept
+{
+    return CreateWindowOf(kClass, parent, RECT{at.x, at.y, at.x, at.y},
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+}
+
+bool VeCheckboxCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (msg) {
+    case WM_CREATE:
+        result = OnCreate();
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == button_.Hwnd()) {
+            OnClicked();
+            return true;
+        }
+        break;
+    }
+    return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+LRESULT VeCheckboxCtrl::OnCreate() noexcept
+{
+    SIZE strip{};
+    if (!ResourceImageSize(uncheckedBitmap_, strip, AppModule::ResourceInstance())) return -1;
+    const int width = strip.cx / 4, height = strip.cy;
+    button_.SetImageList(LoadSkinStripCells(uncheckedBitmap_, width));
+    button_.SetImages(0, 1, 2, 3);
+    button_.SetExtendedStyle(BitmapButton::kDefaultStyle);
+    if (!button_.Create(Hwnd(), RECT{0, 0, width, height}, commandId_)) return -1;
+    spare_ = LoadSkinStripCells(checkedBitmap_, width);
+    ResizeClient(width, height);
+    return 0;
+}
+
+void VeCheckboxCtrl::OnClicked() noexcept
+{
+    checked_ = !checked_;
+    spare_ = button_.SetImageList(std::move(spare_));
+    button_.Repaint();
+    ::SendMessageW(::GetParent(Hwnd()), WM_COMMAND, MAKEWPARAM(commandId_, 0),
+                   reinterpret_cast<LPARAM>(button_.Hwnd()));
+}
+
+}  // namespace vorlune
