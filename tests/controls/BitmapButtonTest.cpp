@@ -171,12 +171,10 @@ TEST_F(BitmapButtonTest, PaintAndHoverCyclesLeaveNoObjectsBehind)
         ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     };
     cycle();
-    test::PumpPending();
+    test::SettleObjects();
     const long gdi = test::GdiObjectCount(), user = test::UserObjectCount();
     for (int i = 0; i < 100; ++i) cycle();
-    test::PumpPending();
-    EXPECT_EQ(test::GdiObjectCount(), gdi);
-    EXPECT_EQ(test::UserObjectCount(), user);
+    test::ExpectNoObjectsLeftPerCycle(gdi, user, 100);
     EXPECT_EQ(host.commands.size(), 101u);
 }
 

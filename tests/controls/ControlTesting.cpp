@@ -1,11 +1,14 @@
 #include "controls/ControlTesting.h"
 
 #include <cstdlib>
+
+#include <gtest/gtest.h>
 #include <memory>
 
 #include "gfx/ImageResource.h"
 #include "gfx/JpegPicture.h"
 #include "gfx/PngPicture.h"
+#include "support/GdiObjectCount.h"
 #include "win/AppModule.h"
 #include "win/Handle.h"
 
@@ -19,7 +22,9 @@ const WindowClass kHostClass{L"VorluneTestHost", nullptr, reinterpret_cast<HBRUS
 
 HWND HostWindow::Create(HWND parent, const RECT& rect)
 {
-    const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_OVERLAPPED | WS_CLIPCHILDREN;
+    // No caption: activation by other programs would paint one, and the
+    // system makes its caption objects the first time it does.
+    const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_POPUP | WS_CLIPCHILDREN;
     return CreateWindowOf(kHostClass, parent, rect, style);
 }
 
@@ -103,6 +108,26 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         PumpPending();
     }
     return true;
+}
+
+void SettleObjects()
+{
+    long last = GdiObjectCount();
+    for (int i = 0; i < 20; ++i) {
+        Settle(250);
+        const long now = GdiObjectCount();
+        if (now == last && i > 0) return;
+        last = now;
+    }
+}
+
+void ExpectNoObjectsLeftPerCycle(long gdiBefore, long userBefore, int cycles)
+{
+    SettleObjects();
+    EXPECT_EQ(UserObjectCount(), userBefore);
+    const long grown = GdiObjectCount() - gdiBefore;
+    EXPECT_GE(grown, 0);
+    EXPECT_LT(grown, cycles / 10) << "GDI objects left behind by the cycles";
 }
 
 namespace {

@@ -212,12 +212,10 @@ TEST_F(SkinnedControls, PaintAndHoverCyclesLeaveNoObjectsBehind)
         test::PrintClient(footer.Hwnd(), shot);
     };
     cycle(0);
-    test::PumpPending();
+    test::SettleObjects();
     const long gdi = test::GdiObjectCount(), user = test::UserObjectCount();
     for (int i = 0; i < 100; ++i) cycle(i);
-    test::PumpPending();
-    EXPECT_EQ(test::GdiObjectCount(), gdi);
-    EXPECT_EQ(test::UserObjectCount(), user);
+    test::ExpectNoObjectsLeftPerCycle(gdi, user, 100);
 }
 
 }  // namespace
