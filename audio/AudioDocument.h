@@ -30,9 +30,15 @@ public:
 
     // Decodes a whole MP3 file into the clip and reads its tags.
     virtual bool Open(const std::wstring& path, ProgressRange* progress) noexcept;
+    // Decodes only the selection of an MP3 file into the clip and reads its
+    // tags: the same samples as Open followed by the selection's crop.
+    bool OpenSelection(const std::wstring& path, double start, double end, ProgressRange* progress) noexcept;
     // Decodes the part of an MP3 file between two times into the clip.
     virtual bool OpenRange(const std::wstring& mp3Path, uint32_t startMs, uint32_t endMs) noexcept;
-    // Encodes the clip to an MP3 file and gives it the song's tags.
+    // Encodes the clip to an MP3 file and gives it the song's tags. The file
+    // is made beside the output under a temporary name and only a finished
+    // one replaces what stood at the path; on failure or cancel that stays
+    // as it was and nothing else is left.
     virtual bool SaveMp3(const std::wstring& path, ProgressRange* progress) noexcept;
 
     virtual bool ToMono() noexcept;
@@ -65,6 +71,16 @@ private:
     PropertyBinder* binder_ = nullptr;
     ShellPropertyBinder shell_;
 };
+
+// The frames [first, end) of a song of `frames` frames that a selection of
+// fractions start .. end covers; a selection that is not the whole song and
+// has start < end is cut at the truncated products, anything else is the
+// whole song.
+struct FrameSpan {
+    int64_t first;
+    int64_t end;
+};
+FrameSpan SelectionFrames(double start, double end, int64_t frames) noexcept;
 
 // Frames a ringtone fades over: 1.5 s, half of a clip shorter than 3 s, and
 // nothing for one shorter than 0.3 s.
