@@ -19,6 +19,7 @@ namespace vorlune {
 
 constexpr const char* kBadEncoding = "bad encoding";
 constexpr const char* kEndedEarly = "Warning: decoding ended prematurely.";
+constexpr long kPreframes = 8;
 
 // The song as libmpg123 reads it: our own reader over a handle opened by its
 // wide path, so every name works whatever the ANSI code page. libmpg123 asks
@@ -185,7 +186,7 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
     // After a seek, low-bitrate streams reach further back into the bit
     // reservoir than the default four frames: the start of a range came out
     // silent.
-    mpg123_param(handle_, MPG123_PREFRAMES, 8, 0.0);
+    mpg123_param(handle_, MPG123_PREFRAMES, kPreframes, 0.0);
 
     source_ = std::make_unique<Mp3Source>();
     Check(source_->Open(mp3Path));
@@ -328,6 +329,27 @@ bool Mp3Decoder::OpenSong(const std::wstring& mp3Path) noexcept
     return false;
 }
 
+void Mp3Decoder::SeekExactly(int64_t frame)
+{
+    // libmpg123 seeks sample-exactly: it goes back a few frames
+    // (MPG123_PREFRAMES) and decodes its way in, so the bit reservoir and
+    // the filter banks hold what a decode from the start would have. Their
+    // values are the same, but the synthesis filter works in a ring of 16
+    // slots that turns 36 steps a frame (18 in MPEG-2 and 2.5), and its sums
+    // round differently in another slot: a last bit here and there. Starting
+    // the decode on a multiple of 8 frames puts the ring where a decode from
+    // the song's start has it, and the samples come out identical.
+    Check(mpg123_seek(handle_, off_t(frame), SEEK_SET) == off_t(frame));
+    const off_t holding = mpg123_tellframe(handle_);  // the MPEG frame that holds `frame`
+    Check(holding >= 0);
+    const long back = holding <= kPreframes ? kPreframes : kPreframes + long((holding - kPreframes) % 8);
+    // Back to the start first: a seek that lands inside the frames already
+    // lined up for decoding keeps them, whatever the new count.
+    Check(mpg123_seek(handle_, 0, SEEK_SET) == 0);
+    Check(mpg123_param(handle_, MPG123_PREFRAMES, back, 0.0) == MPG123_OK);
+    Check(mpg123_seek(handle_, off_t(frame), SEEK_SET) == off_t(frame));
+}
+
 bool Mp3Decoder::DecodeFrames(Stream& out, int64_t first, int64_t end, ProgressRange* progress) noexcept
 {
     return Guard([&] {
@@ -336,10 +358,7 @@ bool Mp3Decoder::DecodeFrames(Stream& out, int64_t first, int64_t end, ProgressR
         const int64_t count = end - first;
         const size_t frameBytes = size_t(channels_) * 2;
         Check(uint64_t(count) * frameBytes <= kMaxWavDataBytes);
-        // libmpg123 seeks sample-exactly: it goes back to an earlier frame and
-        // decodes its way in (MPG123_PREFRAMES), so the bit reservoir and the
-        // filter banks hold what a decode from the start would have.
-        if (first > 0) Check(mpg123_seek(handle_, off_t(first), SEEK_SET) == off_t(first));
+        if (first > 0) SeekExactly(first);
         Check(WriteWavHeader16(out, uint16_t(channels_), uint32_t(rate_), uint32_t(count)));
 
         std::vector<uint8_t> buffer(bufferBytes_);

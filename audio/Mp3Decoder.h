@@ -58,6 +58,9 @@ private:
     template <class Body>
     bool Guard(Body&& body) noexcept;
     void Open(const std::wstring& mp3Path);
+    // Positions the open song at a frame, decoding from where the samples
+    // come out exactly as from the start.
+    void SeekExactly(int64_t frame);
     void Close() noexcept;
 
     mpg123_handle_struct* handle_ = nullptr;
