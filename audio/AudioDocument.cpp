@@ -68,19 +68,7 @@ bool AudioDocument::OpenSelection(const std::wstring& path, double start, double
         Mp3Decoder decoder;
         Check(decoder.OpenSong(path));
         const FrameSpan span = SelectionFrames(start, end, decoder.Frames());
-        Check(span.end - span.first >= 1 && span.end - span.first <= INT32_MAX);
-        // The decoded selection passes through a temporary WAV file that the
-        // system removes however the process ends.
-        MappedFileStream wav;
-        Check(wav.CreateTemporary(MappedFileStream::kInitialCapacity));
-        const uint32_t half = progress ? progress->Range() / 2 : 0;
-        {
-            NestedProgress decode(progress, half);
-            Check(decoder.DecodeFrames(wav, span.first, span.end, progress ? &decode : nullptr));
-        }
-        NestedProgress load(progress, progress ? progress->Range() - progress->Position() : 0);
-        Check(LoadPcmWav(wav, clip_, progress ? &load : nullptr));
-        return true;
+        return LoadFrames(decoder, span, progress);
     });
     return EndProgress(progress, ok);
 }
@@ -88,12 +76,34 @@ bool AudioDocument::OpenSelection(const std::wstring& path, double start, double
 bool AudioDocument::OpenRange(const std::wstring& mp3Path, uint32_t startMs, uint32_t endMs) noexcept
 {
     return Guarded([&] {
-        TempFile wav(MakeTempFilePath());
-        Check(!wav.Empty());
-        Check(DecodeRangeToWav(wav.Path(), mp3Path, startMs, endMs));
-        Check(clip_.LoadWav(wav.Path(), nullptr));
-        return true;
+        Check(startMs != endMs);
+        if (endMs < startMs) std::swap(startMs, endMs);
+        Mp3Decoder decoder;
+        Check(decoder.OpenSong(mp3Path));
+        const int64_t rate = decoder.Rate(), frames = decoder.Frames();
+        const int64_t totalMs = frames * 1000 / rate;
+        Check(startMs < totalMs);
+        const FrameSpan span = {int64_t(startMs) * rate / 1000,
+                                std::min(std::min<int64_t>(endMs, totalMs) * rate / 1000, frames)};
+        return LoadFrames(decoder, span, nullptr);
     });
+}
+
+bool AudioDocument::LoadFrames(Mp3Decoder& decoder, const FrameSpan& span, ProgressRange* progress)
+{
+    Check(span.end - span.first >= 1 && span.end - span.first <= INT32_MAX);
+    // The decoded frames pass through a temporary WAV file that the system
+    // removes however the process ends.
+    MappedFileStream wav;
+    Check(wav.CreateTemporary(MappedFileStream::kInitialCapacity));
+    const uint32_t half = progress ? progress->Range() / 2 : 0;
+    {
+        NestedProgress decode(progress, half);
+        Check(decoder.DecodeFrames(wav, span.first, span.end, progress ? &decode : nullptr));
+    }
+    NestedProgress load(progress, progress ? progress->Range() - progress->Position() : 0);
+    Check(LoadPcmWav(wav, clip_, progress ? &load : nullptr));
+    return true;
 }
 
 bool AudioDocument::SaveMp3(const std::wstring& path, ProgressRange* progress) noexcept

@@ -8,7 +8,19 @@
 
 namespace vorlune {
 
+class Mp3Decoder;
 class ProgressRange;
+
+// The frames [first, end) of a song of `frames` frames that a selection of
+// fractions start .. end covers; a selection that is not the whole song and
+// has start < end is cut at the truncated products, anything else is the
+// whole song.
+struct FrameSpan {
+    int64_t first;
+    int64_t end;
+};
+FrameSpan SelectionFrames(double start, double end, int64_t frames) noexcept;
+
 
 // The song being made into a ringtone: its samples and its tags.
 class AudioDocument {
@@ -61,6 +73,9 @@ public:
     const MediaInfo& Info() const noexcept { return info_; }
 
 private:
+    // Decodes frames [first, end) of the decoder's open song into the clip.
+    bool LoadFrames(Mp3Decoder& decoder, const FrameSpan& span, ProgressRange* progress);
+
     template <class Fn>
     bool ForEachChannelRange(int32_t first, int32_t end, Fn&& fn) noexcept;
 
@@ -71,16 +86,6 @@ private:
     PropertyBinder* binder_ = nullptr;
     ShellPropertyBinder shell_;
 };
-
-// The frames [first, end) of a song of `frames` frames that a selection of
-// fractions start .. end covers; a selection that is not the whole song and
-// has start < end is cut at the truncated products, anything else is the
-// whole song.
-struct FrameSpan {
-    int64_t first;
-    int64_t end;
-};
-FrameSpan SelectionFrames(double start, double end, int64_t frames) noexcept;
 
 // Frames a ringtone fades over: 1.5 s, half of a clip shorter than 3 s, and
 // nothing for one shorter than 0.3 s.
