@@ -243,7 +243,10 @@ int wmain(int argc, wchar_t** argv)
         while (result < 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (msg.message == WM_INTERRUPTED || g_interrupted) {
                 job.CancelAndWait();
-                result = kInterrupted;
+                // A job that had already ended says how; one that had not
+                // was stopped and kept nothing.
+                why = job.Failure();
+                result = !job.Progress().EndPosted() ? kInterrupted : why == RenderFailure::kNone ? kDone : kFailed;
                 break;
             }
             if (msg.message != WM_JOB_PROGRESS || msg.hwnd != window) {
@@ -278,7 +281,7 @@ int wmain(int argc, wchar_t** argv)
             job.CancelAndWait();
             result = kFailed;
         }
-        if (result != kInterrupted) {
+        if (!g_interrupted) {
             // The end message was posted as the body ended; its reason is set.
             job.CancelAndWait();
             why = job.Failure();
