@@ -131,17 +131,9 @@ song60_mp3() {
     echo "$mp3"
 }
 
-# median_wall COMMAND...: the median wall time of $runs runs, in $median_seconds;
-# the last run's output in $last_output.
-median_wall() {
-    local times=() i t0 t1
-    for i in $(seq 1 "$runs"); do
-        t0=$(date +%s%N)
-        last_output=$("$@" 2>/dev/null | tr -d '\r')
-        t1=$(date +%s%N)
-        times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
-    done
-    median_seconds=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+# median NUMBER...: their median.
+median() {
+    printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 # peak_temp_bytes DIR...: while the file $sampling exists, samples the bytes
@@ -158,19 +150,29 @@ peak_temp_bytes() {
 
 # render_song LABEL MP3 START SECONDS: a ringtone of SECONDS from START with
 # both fades by vorlune-render and by ffmpeg (input seek, libmp3lame VBR
-# quality 4), median wall times of whole processes, then one more run of each
-# for peak memory and peak temporary disk.
+# quality 4), run in turns; median wall times of whole processes, then one
+# more run of each for peak memory and peak temporary disk.
 render_song() {
     local label=$1 mp3=$2 start=$3 length=$4 exe=$build_root/$triplet/cli/vorlune-render.exe
     local end out=$inputs/ring-vorlune.mp3 fade
     end=$(awk -v s="$start" -v l="$length" 'BEGIN { print s + l }')
     fade=$(awk -v l="$length" 'BEGIN { print l - 1.5 }')
     echo "$label: $(basename "$mp3"), $start..$end s with both fades, median of $runs"
-    local cmd=("$build_root/$triplet/wine-run.sh" "$exe" "$(winpath "$mp3")" "$(winpath "$inputs")\ring-vorlune.mp3"
+    local cmd=("$build_root/$triplet/wine-run.sh" "$exe" "$(winpath "$mp3")" "$(winpath "$inputs")\\ring-vorlune.mp3"
         --start "$start" --end "$end" --fade-in --fade-out --verbose)
-    median_wall "${cmd[@]}"
-    local ours=$median_seconds
+    local ff=(ffmpeg -nostdin -loglevel error -y -ss "$start" -t "$length" -i "$mp3"
+        -af "afade=t=in:d=1.5,afade=t=out:st=$fade:d=1.5" -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3")
+    # Turn about, so a busy spell on the machine falls on both alike.
+    local ours=() theirs=() i t0 t1
+    for i in $(seq 1 "$runs"); do
+        t0=$(date +%s%N); last_output=$("${cmd[@]}" 2>/dev/null | tr -d '\r'); t1=$(date +%s%N)
+        ours+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+        t0=$(date +%s%N); "${ff[@]}"; t1=$(date +%s%N)
+        theirs+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+    done
     printf '%s\n' "$last_output" | grep -E '^(Time|Stages|Memory|Size)' | sed 's/^/  /'
+    echo "  Runs: vorlune $(printf '%s\n' "${ours[@]}" | sort -n | paste -sd ' ') s"
+    echo "        ffmpeg  $(printf '%s\n' "${theirs[@]}" | sort -n | paste -sd ' ') s"
 
     # Peak temporary disk: the render's "~Ve" files in Wine's temporary
     # folder and beside the output.
@@ -185,14 +187,10 @@ render_song() {
     echo "  Temp disk: peak $(awk '{ printf "%.2f MB", $1 / 1048576 }' "$sampling.peak") (sampled)"
     rm -f "$sampling.peak" "$out"
 
-    local ff=(ffmpeg -nostdin -loglevel error -y -ss "$start" -t "$length" -i "$mp3"
-        -af "afade=t=in:d=1.5,afade=t=out:st=$fade:d=1.5" -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3")
-    median_wall "${ff[@]}"
-    local theirs=$median_seconds
     /usr/bin/time -f '%M' -o "$inputs/ffmpeg-rss" "${ff[@]}"
     echo "  ffmpeg: peak resident $(awk '{ printf "%.2f MB", $1 / 1024 }' "$inputs/ffmpeg-rss"), no temporary files"
     rm -f "$inputs/ring-ffmpeg.mp3" "$inputs/ffmpeg-rss"
-    compare "$label" "$ours" ffmpeg "$theirs"
+    compare "$label" "$(median "${ours[@]}")" ffmpeg "$(median "${theirs[@]}")"
 }
 
 bench_render() {
