@@ -9,7 +9,9 @@
 #include "audio/ProgressRange.h"
 #include "audio/SampleConvert.h"
 #include "audio/TempFile.h"
+#include "audio/WavReader.h"
 #include "io/FileUtil.h"
+#include "io/MappedFileStream.h"
 #include "win/Error.h"
 
 namespace vorlune {
@@ -19,6 +21,17 @@ int32_t FadeLength(double seconds, int32_t rate) noexcept
     if (!(seconds >= 0.3) || rate <= 0) return 0;
     const double frames = seconds >= 3.0 ? rate * 1.5 : seconds * rate * 0.5;
     return int32_t(std::min<double>(std::trunc(frames), INT32_MAX));
+}
+
+FrameSpan SelectionFrames(double start, double end, int64_t frames) noexcept
+{
+    if (!std::isfinite(start)) start = 0.0;
+    if (!std::isfinite(end)) end = 1.0;
+    start = std::clamp(start, 0.0, 1.0);
+    end = std::clamp(end, 0.0, 1.0);
+    if (!((start > 0.0 || end < 1.0) && start < end)) return {0, frames};
+    const double n = double(frames);
+    return {int64_t(start * n), int64_t(end * n)};
 }
 
 PropertyBinder& AudioDocument::Binder() noexcept { return binder_ ? *binder_ : shell_; }
@@ -43,19 +56,19 @@ void AudioDocument::Reset() noexcept
 
 bool AudioDocument::Open(const std::wstring& path, ProgressRange* progress) noexcept
 {
+    return OpenSelection(path, 0.0, 1.0, progress);
+}
+
+bool AudioDocument::OpenSelection(const std::wstring& path, double start, double end,
+                                  ProgressRange* progress) noexcept
+{
     const bool ok = Guarded([&] {
         Check(!(progress && progress->IsCancelled()) && FileExists(path));
         info_.Read(path, Binder());  // a song without readable tags is still a song
-        TempFile wav(MakeTempFilePath());
-        Check(!wav.Empty());
-        const uint32_t half = progress ? progress->Range() / 2 : 0;
-        {
-            NestedProgress decode(progress, half);
-            Check(DecodeToWav(wav.Path(), path, progress ? &decode : nullptr));
-        }
-        NestedProgress load(progress, progress ? progress->Range() - progress->Position() : 0);
-        Check(clip_.LoadWav(wav.Path(), progress ? &load : nullptr));
-        return true;
+        Mp3Decoder decoder;
+        Check(decoder.OpenSong(path));
+        const FrameSpan span = SelectionFrames(start, end, decoder.Frames());
+        return LoadFrames(decoder, span, progress);
     });
     return EndProgress(progress, ok);
 }
@@ -63,29 +76,62 @@ bool AudioDocument::Open(const std::wstring& path, ProgressRange* progress) noex
 bool AudioDocument::OpenRange(const std::wstring& mp3Path, uint32_t startMs, uint32_t endMs) noexcept
 {
     return Guarded([&] {
-        TempFile wav(MakeTempFilePath());
-        Check(!wav.Empty());
-        Check(DecodeRangeToWav(wav.Path(), mp3Path, startMs, endMs));
-        Check(clip_.LoadWav(wav.Path(), nullptr));
-        return true;
+        Check(startMs != endMs);
+        if (endMs < startMs) std::swap(startMs, endMs);
+        Mp3Decoder decoder;
+        Check(decoder.OpenSong(mp3Path));
+        const int64_t rate = decoder.Rate(), frames = decoder.Frames();
+        const int64_t totalMs = frames * 1000 / rate;
+        Check(startMs < totalMs);
+        const FrameSpan span = {int64_t(startMs) * rate / 1000,
+                                std::min(std::min<int64_t>(endMs, totalMs) * rate / 1000, frames)};
+        return LoadFrames(decoder, span, nullptr);
     });
+}
+
+bool AudioDocument::LoadFrames(Mp3Decoder& decoder, const FrameSpan& span, ProgressRange* progress)
+{
+    Check(span.end - span.first >= 1 && span.end - span.first <= INT32_MAX);
+    // The decoded frames pass through a temporary WAV file that the system
+    // removes however the process ends.
+    MappedFileStream wav;
+    Check(wav.CreateTemporary(MappedFileStream::kInitialCapacity));
+    const uint32_t half = progress ? progress->Range() / 2 : 0;
+    {
+        NestedProgress decode(progress, half);
+        Check(decoder.DecodeFrames(wav, span.first, span.end, progress ? &decode : nullptr));
+    }
+    NestedProgress load(progress, progress ? progress->Range() - progress->Position() : 0);
+    Check(LoadPcmWav(wav, clip_, progress ? &load : nullptr));
+    return true;
 }
 
 bool AudioDocument::SaveMp3(const std::wstring& path, ProgressRange* progress) noexcept
 {
     const bool ok = Guarded([&] {
         Check(!(progress && progress->IsCancelled()) && !path.empty());
+        // The encoder's check, before any file is made.
+        Check(Mp3Encoder::Instance().IsUsable());
+        // 1. Encode into a temporary file beside the output. Its name ends
+        //    in ".mp3": the shell picks its tag handler by the extension.
+        ReplacementFile ringtone(path, L"mp3");
+        Check(!ringtone.Path().empty());
         if (clip_.buffer.IsConsistent()) {
-            Check(Mp3Encoder::Instance().Encode(path, clip_, progress));
+            Check(Mp3Encoder::Instance().Encode(ringtone.Path(), clip_, progress));
         } else {
             // Views into other stores: encode a consistent copy.
             AudioClip copy;
             NestedProgress copying(progress, progress ? uint32_t(progress->Range() * 0.2) : 0);
             Check(clip_.CopyTo(copy, progress ? &copying : nullptr));
             NestedProgress encoding(progress, progress ? progress->Range() - progress->Position() : 0);
-            Check(Mp3Encoder::Instance().Encode(path, copy, progress ? &encoding : nullptr));
+            Check(Mp3Encoder::Instance().Encode(ringtone.Path(), copy, progress ? &encoding : nullptr));
         }
-        if (info_.HasTags()) info_.Write(path, Binder());  // the ringtone stands without its tags
+        // 2. The song's tags, into the temporary file too.
+        if (info_.HasTags()) info_.Write(ringtone.Path(), Binder());  // the ringtone stands without its tags
+        // 3. Only a finished ringtone takes the output's place, in one step;
+        //    until then whatever stood there is untouched.
+        Check(!(progress && progress->IsCancelled()));
+        Check(ringtone.Commit());
         return true;
     });
     return EndProgress(progress, ok);

@@ -8,7 +8,19 @@
 
 namespace vorlune {
 
+class Mp3Decoder;
 class ProgressRange;
+
+// The frames [first, end) of a song of `frames` frames that a selection of
+// fractions start .. end covers; a selection that is not the whole song and
+// has start < end is cut at the truncated products, anything else is the
+// whole song.
+struct FrameSpan {
+    int64_t first;
+    int64_t end;
+};
+FrameSpan SelectionFrames(double start, double end, int64_t frames) noexcept;
+
 
 // The song being made into a ringtone: its samples and its tags.
 class AudioDocument {
@@ -30,9 +42,15 @@ public:
 
     // Decodes a whole MP3 file into the clip and reads its tags.
     virtual bool Open(const std::wstring& path, ProgressRange* progress) noexcept;
+    // Decodes only the selection of an MP3 file into the clip and reads its
+    // tags: the same samples as Open followed by the selection's crop.
+    bool OpenSelection(const std::wstring& path, double start, double end, ProgressRange* progress) noexcept;
     // Decodes the part of an MP3 file between two times into the clip.
     virtual bool OpenRange(const std::wstring& mp3Path, uint32_t startMs, uint32_t endMs) noexcept;
-    // Encodes the clip to an MP3 file and gives it the song's tags.
+    // Encodes the clip to an MP3 file and gives it the song's tags. The file
+    // is made beside the output under a temporary name and only a finished
+    // one replaces what stood at the path; on failure or cancel that stays
+    // as it was and nothing else is left.
     virtual bool SaveMp3(const std::wstring& path, ProgressRange* progress) noexcept;
 
     virtual bool ToMono() noexcept;
@@ -55,6 +73,9 @@ public:
     const MediaInfo& Info() const noexcept { return info_; }
 
 private:
+    // Decodes frames [first, end) of the decoder's open song into the clip.
+    bool LoadFrames(Mp3Decoder& decoder, const FrameSpan& span, ProgressRange* progress);
+
     template <class Fn>
     bool ForEachChannelRange(int32_t first, int32_t end, Fn&& fn) noexcept;
 

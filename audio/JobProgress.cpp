@@ -1,6 +1,20 @@
 #include "audio/JobProgress.h"
 
 namespace vorlune {
+namespace {
+
+class Exclusive {
+public:
+    explicit Exclusive(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~Exclusive() { ReleaseSRWLockExclusive(&lock_); }
+    Exclusive(const Exclusive&) = delete;
+    Exclusive& operator=(const Exclusive&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
+}  // namespace
 
 void JobProgress::Post(JobEvent event, uint32_t value) noexcept
 {
@@ -9,6 +23,8 @@ void JobProgress::Post(JobEvent event, uint32_t value) noexcept
 
 void JobProgress::OnPositionChanged() noexcept
 {
+    Exclusive hold(lock_);
+    if (OwnCancelled()) return;  // nothing reaches the window after a cancel
     const uint32_t position = Position();
     if (position == 0)
         Post(kJobStarted, Range());
@@ -16,11 +32,39 @@ void JobProgress::OnPositionChanged() noexcept
         Post(kJobPosition, position);
 }
 
-void JobProgress::OnFail() noexcept
+// Under the lock that every post takes: once Cancel returns, nothing more is
+// posted.
+void JobProgress::Cancel() noexcept
 {
-    if (!IsCancelled()) Post(kJobFailed, Position());
+    Exclusive hold(lock_);
+    ProgressRange::Cancel();
 }
 
-void JobProgress::PostSuccess() noexcept { Post(kJobSucceeded, Position()); }
+void JobProgress::PostEnd(JobEvent event) noexcept
+{
+    Exclusive hold(lock_);
+    if (ended_ || OwnCancelled()) return;
+    ended_ = true;
+    Post(event, Position());
+}
+
+void JobProgress::OnFail() noexcept { PostEnd(kJobFailed); }
+
+void JobProgress::PostSuccess() noexcept { PostEnd(kJobSucceeded); }
+
+void JobProgress::Rearm() noexcept
+{
+    Exclusive hold(lock_);
+    ended_ = false;
+    const bool cancelled = OwnCancelled();
+    Init(0, 0);
+    if (cancelled) ProgressRange::Cancel();
+}
+
+bool JobProgress::EndPosted() const noexcept
+{
+    Exclusive hold(lock_);
+    return ended_;
+}
 
 }  // namespace vorlune

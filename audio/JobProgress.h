@@ -16,13 +16,21 @@ enum JobEvent : WPARAM {
     kJobFailed = 4,     // lParam: the position; never after a cancel
 };
 
-// The root range of a render job: reports every move to a window.
+// The root range of a render job: reports every move to a window, and the
+// job's end once: success or failure, unless it was cancelled first.
 class JobProgress final : public ProgressRange {
 public:
     explicit JobProgress(HWND target) noexcept : target_(target) {}
 
     HWND Target() const noexcept { return target_; }
+    // Cancelling and posting exclude each other: once Cancel has returned,
+    // no message follows.
+    void Cancel() noexcept override;
     void PostSuccess() noexcept;
+    // Ready for another run: not failed, no end posted. A cancel stays.
+    void Rearm() noexcept;
+    // Whether the end of the run was posted.
+    bool EndPosted() const noexcept;
 
 protected:
     void OnPositionChanged() noexcept override;
@@ -30,8 +38,11 @@ protected:
 
 private:
     void Post(JobEvent event, uint32_t value) noexcept;
+    void PostEnd(JobEvent event) noexcept;
 
     HWND target_;
+    mutable SRWLOCK lock_ = SRWLOCK_INIT;
+    bool ended_ = false;  // under lock_
 };
 
 }  // namespace vorlune

@@ -19,6 +19,7 @@ namespace vorlune {
 
 constexpr const char* kBadEncoding = "bad encoding";
 constexpr const char* kEndedEarly = "Warning: decoding ended prematurely.";
+constexpr long kPreframes = 8;
 
 // The song as libmpg123 reads it: our own reader over a handle opened by its
 // wide path, so every name works whatever the ANSI code page. libmpg123 asks
@@ -185,7 +186,7 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
     // After a seek, low-bitrate streams reach further back into the bit
     // reservoir than the default four frames: the start of a range came out
     // silent.
-    mpg123_param(handle_, MPG123_PREFRAMES, 8, 0.0);
+    mpg123_param(handle_, MPG123_PREFRAMES, kPreframes, 0.0);
 
     source_ = std::make_unique<Mp3Source>();
     Check(source_->Open(mp3Path));
@@ -203,8 +204,6 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
     Check(mpg123_scan(handle_) == MPG123_OK);
     const off_t frames = mpg123_length(handle_);
     Check(frames >= 1);
-    // The header's sizes are 32-bit.
-    Check(uint64_t(frames) * channels * 2 <= kMaxWavDataBytes);
     const size_t block = mpg123_outblock(handle_);
     Check(block > 0);
 
@@ -247,6 +246,8 @@ bool Mp3Decoder::DecodeToWav(const std::wstring& wavPath, const std::wstring& mp
     return Guard([&] {
         Open(mp3Path);
         Check(!Cancelled(progress));
+        // The header's sizes are 32-bit.
+        Check(uint64_t(frames_) * channels_ * 2 <= kMaxWavDataBytes);
         WavOutput out(wavPath);
         out.Create(channels_, rate_, frames_);
 
@@ -286,7 +287,7 @@ bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstrin
         const int64_t first = int64_t(startMs) * rate_ / 1000;
         const int64_t last = std::min(std::min<int64_t>(endMs, totalMs) * rate_ / 1000, frames_);
         const int64_t count = last - first;
-        Check(count >= 1);
+        Check(count >= 1 && uint64_t(count) * channels_ * 2 <= kMaxWavDataBytes);
         Check(mpg123_seek(handle_, off_t(first), SEEK_SET) >= 0);
 
         WavOutput out(wavPath);
@@ -310,6 +311,74 @@ bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstrin
         Check(written >= 1);
         if (written < count) out.Patch(uint32_t(written * int64_t(frameBytes)));
         out.Finish();
+    });
+}
+
+bool Mp3Decoder::OpenSong(const std::wstring& mp3Path) noexcept
+{
+    error_ = "";
+    try {
+        Open(mp3Path);
+        return true;
+    } catch (const Error& e) {
+        error_ = e.what();
+    } catch (...) {
+        error_ = "err";
+    }
+    Close();
+    return false;
+}
+
+void Mp3Decoder::SeekExactly(int64_t frame)
+{
+    // libmpg123 seeks sample-exactly: it goes back a few frames
+    // (MPG123_PREFRAMES) and decodes its way in, so the bit reservoir and
+    // the filter banks hold what a decode from the start would have. Their
+    // values are the same, but the synthesis filter works in a ring of 16
+    // slots that turns 36 steps a frame (18 in MPEG-2 and 2.5), and its sums
+    // round differently in another slot: a last bit here and there. Starting
+    // the decode on a multiple of 8 frames puts the ring where a decode from
+    // the song's start has it, and the samples come out identical.
+    Check(mpg123_seek(handle_, off_t(frame), SEEK_SET) == off_t(frame));
+    const off_t holding = mpg123_tellframe(handle_);  // the MPEG frame that holds `frame`
+    Check(holding >= 0);
+    const long back = holding <= kPreframes ? kPreframes : kPreframes + long((holding - kPreframes) % 8);
+    // Back to the start first: a seek that lands inside the frames already
+    // lined up for decoding keeps them, whatever the new count.
+    Check(mpg123_seek(handle_, 0, SEEK_SET) == 0);
+    Check(mpg123_param(handle_, MPG123_PREFRAMES, back, 0.0) == MPG123_OK);
+    Check(mpg123_seek(handle_, off_t(frame), SEEK_SET) == off_t(frame));
+}
+
+bool Mp3Decoder::DecodeFrames(Stream& out, int64_t first, int64_t end, ProgressRange* progress) noexcept
+{
+    return Guard([&] {
+        Check(handle_ != nullptr && 0 <= first && first < end && end <= frames_);
+        Check(!Cancelled(progress));
+        const int64_t count = end - first;
+        const size_t frameBytes = size_t(channels_) * 2;
+        Check(uint64_t(count) * frameBytes <= kMaxWavDataBytes);
+        if (first > 0) SeekExactly(first);
+        Check(WriteWavHeader16(out, uint16_t(channels_), uint32_t(rate_), uint32_t(count)));
+
+        std::vector<uint8_t> buffer(bufferBytes_);
+        int64_t written = 0;
+        CpuYield yield;
+        int result;
+        do {
+            Check(!Cancelled(progress));
+            size_t done = 0;
+            result = Outcome(mpg123_read(handle_, buffer.data(), buffer.size(), &done), done);
+            const int64_t take = std::min<int64_t>(int64_t(done / frameBytes), count - written);
+            const uint32_t bytes = uint32_t(size_t(take) * frameBytes);
+            if (bytes) Check(out.Write(buffer.data(), 1, bytes) == bytes);
+            written += take;
+            if (written == count) result = MPG123_DONE;
+            if (progress) progress->SetPercent(float(double(written) * 100.0 / double(count)));
+            yield.Tick();
+        } while (result == MPG123_OK);
+        if (result != MPG123_DONE) Raise(kEndedEarly);
+        Check(written == count);
     });
 }
 

@@ -10,6 +10,7 @@ namespace vorlune {
 
 class ProgressRange;
 class Mp3Source;
+class Stream;
 
 // Decodes MP3 songs with libmpg123 into 16-bit PCM WAV files with the plain
 // 44-byte header. The output format is fixed to the song's first frame. Holds
@@ -32,11 +33,24 @@ public:
     bool DecodeRangeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, uint32_t startMs,
                           uint32_t endMs) noexcept;
 
-    // Why the last operation failed ("err", "bad encoding",
-    // "Warning: decoding ended prematurely."); empty after a success.
     // The song's exact length and format, without decoding it.
     bool Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept;
 
+    // Opens the song for DecodeFrames, learning its exact length (gapless,
+    // from a scan of every frame) and its format.
+    bool OpenSong(const std::wstring& mp3Path) noexcept;
+    int64_t Frames() const noexcept { return frames_; }
+    long Rate() const noexcept { return rate_; }
+    int Channels() const noexcept { return channels_; }
+    // Writes frames [first, end) of the song opened by OpenSong into out, from
+    // its current position, as a 16-bit WAV file; with progress and
+    // cancellation (progress may be null). They are the very samples that
+    // decoding the whole song gives at those frames. Succeeds only when every
+    // one of them was decoded; closes the song either way.
+    bool DecodeFrames(Stream& out, int64_t first, int64_t end, ProgressRange* progress) noexcept;
+
+    // Why the last operation failed ("err", "bad encoding",
+    // "Warning: decoding ended prematurely."); empty after a success.
     const char* LastError() const noexcept { return error_; }
 
 private:
@@ -44,6 +58,9 @@ private:
     template <class Body>
     bool Guard(Body&& body) noexcept;
     void Open(const std::wstring& mp3Path);
+    // Positions the open song at a frame, decoding from where the samples
+    // come out exactly as from the start.
+    void SeekExactly(int64_t frame);
     void Close() noexcept;
 
     mpg123_handle_struct* handle_ = nullptr;

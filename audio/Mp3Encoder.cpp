@@ -20,6 +20,9 @@ constexpr wchar_t kLibraryName[] = L"lame_enc.dll";
 // most 1441 bytes) plus the next frame's header, which it looks for.
 constexpr uint32_t kTagHeadBytes = 64 * 1024;
 
+// The library by its full path in the program's own folder, else from the
+// system's safe directories only: never the current folder or PATH, where a
+// planted copy could wait.
 UniqueModule LoadEncoderLibrary() noexcept
 {
     std::vector<wchar_t> exe(MAX_PATH);
@@ -32,14 +35,26 @@ UniqueModule LoadEncoderLibrary() noexcept
             if (slash != std::wstring::npos) {
                 path.resize(slash + 1);
                 path += kLibraryName;
-                if (HMODULE module = LoadLibraryW(path.c_str())) return UniqueModule(module);
+                if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
+                    return UniqueModule(module);
             }
             break;
         }
         if (exe.size() >= 32768) break;
         exe.resize(exe.size() * 2);
     }
-    return UniqueModule(LoadLibraryW(kLibraryName));
+    if (HMODULE module = LoadLibraryExW(kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS))
+        return UniqueModule(module);
+    // Systems without the safe search flags: the system folder by full path.
+    if (GetLastError() == ERROR_INVALID_PARAMETER) {
+        wchar_t system[MAX_PATH];
+        const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) {
+            const std::wstring path = std::wstring(system, n) + L"\\" + kLibraryName;
+            return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        }
+    }
+    return UniqueModule();
 }
 
 template <class Fn>

@@ -95,8 +95,9 @@ struct Mp3EncoderApi {
 // from a clip and writing what the library returns into the output file.
 class Mp3Encoder {
 public:
-    // The process's encoder, loaded on first use from the program's own
-    // folder, else by the system's search order; freed at process exit.
+    // The process's encoder, loaded on first use by its full path in the
+    // program's own folder, else from the system's safe directories (never
+    // the current folder or PATH); freed at process exit.
     static Mp3Encoder& Instance() noexcept;
 
     // Takes the entry points from a loaded library (none when it is null).

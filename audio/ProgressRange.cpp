@@ -29,7 +29,10 @@ void ProgressRange::Init(uint32_t range, uint32_t position) noexcept
 
 void ProgressRange::Begin(uint32_t range) noexcept
 {
-    Init(0, 0);
+    // A cancel may come before the work has begun; it must still hold.
+    failed_.store(0, std::memory_order_release);
+    range_.store(0, std::memory_order_relaxed);
+    position_.store(0, std::memory_order_relaxed);
     SetRange(range);
 }
 

@@ -25,7 +25,8 @@ public:
 
     // position = min(position, range); both flags cleared; nothing reported.
     void Init(uint32_t range, uint32_t position) noexcept;
-    // Clears the flags and starts again from 0 of range, reporting the start.
+    // Clears the failed flag and starts again from 0 of range, reporting the
+    // start. A cancel stays: nothing but Init clears it.
     void Begin(uint32_t range) noexcept;
     void SetRange(uint32_t range) noexcept;
     void Advance(int32_t delta) noexcept;

@@ -3,41 +3,64 @@
 #include <objbase.h>
 #include <process.h>
 
+#include "audio/CpuYield.h"
+#include "audio/Mp3Encoder.h"
 #include "audio/RingtoneProject.h"
+#include "audio/TempFile.h"
 #include "io/FileUtil.h"
 
 namespace vorlune {
+namespace {
 
-RenderJob::RenderJob(HWND target, RingtoneProject* project) noexcept
-    : pauseGate_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)), progress_(target), project_(project)
+// A write that failed for want of space, on the failing call or on the volume.
+bool OutOfSpace(DWORD error, const std::wstring& folder) noexcept
 {
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return true;
+    ULARGE_INTEGER available{};
+    return !folder.empty() && GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
+           available.QuadPart < 1024 * 1024;
 }
+
+// What stands in the way of writing the ringtone, before anything is made.
+RenderFailure OutputProblem(const RingtoneProject& project) noexcept
+{
+    if (project.outputPath.empty()) return RenderFailure::kOutputNotWritable;
+    if (IsSameFile(project.outputPath, project.sourcePath)) return RenderFailure::kOutputIsSong;
+    if (!Mp3Encoder::Instance().IsUsable()) return RenderFailure::kEncoderMissing;
+    try {
+        if (!IsDirectory(FolderOf(project.outputPath))) return RenderFailure::kOutputFolderMissing;
+    } catch (...) {
+        return RenderFailure::kOther;
+    }
+    return RenderFailure::kNone;
+}
+
+}  // namespace
+
+RenderJob::RenderJob(HWND target, RingtoneProject* project) noexcept : progress_(target), project_(project) {}
 
 RenderJob::~RenderJob()
 {
     if (thread_) CancelAndWait();
 }
 
-void RenderJob::ClearStopRequest() noexcept { stopRequested_.store(0); }
-void RenderJob::RequestStop() noexcept { stopRequested_.store(1); }
-bool RenderJob::IsStopRequested() const noexcept { return stopRequested_.load() != 0; }
+void RenderJob::RequestStop() noexcept { progress_.Cancel(); }
+bool RenderJob::IsStopRequested() const noexcept { return progress_.IsCancelled(); }
 
 bool RenderJob::Stop() noexcept
 {
     BeforeStop();
-    if (pauseGate_ && ::WaitForSingleObject(pauseGate_.Get(), 0) != WAIT_OBJECT_0) ::SetEvent(pauseGate_.Get());
     const bool threadExisted = thread_.Valid();
-    if (threadExisted) {
-        RequestStop();
-        if (suspended_.exchange(0) != 0) ::ResumeThread(thread_.Get());
-    }
+    if (threadExisted && suspended_.exchange(0) != 0) ::ResumeThread(thread_.Get());
     OnStop(threadExisted);
     return threadExisted;
 }
 
 void RenderJob::OnStop(bool threadExisted) noexcept
 {
-    if (threadExisted && IsRunning()) progress_.Cancel();
+    // Only a live thread is stopped: Start reaps an ended one through Stop
+    // and must not cancel the run it is about to begin.
+    if (threadExisted && IsThreadAlive()) RequestStop();
 }
 
 bool RenderJob::IsThreadAlive() const noexcept
@@ -62,7 +85,8 @@ bool RenderJob::Start() noexcept
 {
     if (IsThreadAlive()) return false;
     if (Stop()) WaitAndClose();
-    ClearStopRequest();
+    failure_.store(RenderFailure::kNone);
+    progress_.Rearm();
 
     unsigned id = 0;
     const uintptr_t h = ::_beginthreadex(nullptr, 0, &RenderJob::ThreadProc, this, CREATE_SUSPENDED, &id);
@@ -83,44 +107,77 @@ bool RenderJob::Start() noexcept
 
 void RenderJob::CancelAndWait() noexcept
 {
-    if (!progress_.IsComplete()) progress_.Cancel();
+    // Also before Start, or before the body has begun its range: the flag
+    // is never cleared, so the body sees it at its first check.
+    RequestStop();
     if (Stop()) WaitAndClose();
+}
+
+void RenderJob::SetFailure(RenderFailure why) noexcept
+{
+    RenderFailure none = RenderFailure::kNone;
+    failure_.compare_exchange_strong(none, why);
 }
 
 void RenderJob::Finish(bool result) noexcept
 {
-    if (result)
+    if (progress_.IsCancelled()) {
+        failure_.store(RenderFailure::kCancelled);
+        progress_.Fail();  // posts nothing after a cancel
+    } else if (result && !progress_.IsFailed()) {
         progress_.PostSuccess();
-    else if (!progress_.IsFailed())
+    } else {
+        // The first failure of the run has posted 4; this one does when no
+        // stage failed its range.
+        SetFailure(RenderFailure::kOther);
         progress_.Fail();
+    }
 }
 
 bool RenderJob::Run()
 {
-    if (!project_) return false;
+    if (!project_ || progress_.IsCancelled()) return false;
     RingtoneProject& project = *project_;
     AudioDocument& document = project.document;
     ProgressRange& root = progress_;
     root.Begin(3100);
-    const auto goingOn = [&](bool ok) { return ok && !IsStopRequested() && !root.IsCancelled(); };
+    const auto goingOn = [&](bool ok) { return ok && !root.IsCancelled(); };
 
     bool ok;
     {
+        // Only the selection is decoded; the edit stage then has the whole
+        // clip to fade.
         NestedProgress open(&root, 1000);
-        ok = FileExists(project.sourcePath) && document.Open(project.sourcePath, &open);
+        ok = FileExists(project.sourcePath);
+        if (!ok) {
+            SetFailure(RenderFailure::kSongMissing);
+        } else {
+            ok = document.OpenSelection(project.sourcePath, project.selectionStart, project.selectionEnd, &open);
+            const DWORD error = GetLastError();
+            if (!ok && !root.IsCancelled())
+                SetFailure(OutOfSpace(error, TempDirectory()) ? RenderFailure::kDiskFull
+                                                              : RenderFailure::kSongUnreadable);
+        }
         EndProgress(&open, ok);
     }
     if (goingOn(ok)) {
         NestedProgress edit(&root, 100);
-        ok = EditForRingtone(document, project.selectionStart, project.selectionEnd, project.fadeIn != 0,
-                             project.fadeOut != 0, edit);
+        ok = EditForRingtone(document, 0.0, 1.0, project.fadeIn != 0, project.fadeOut != 0, edit);
+        const DWORD error = GetLastError();
+        if (!ok && !root.IsCancelled())
+            SetFailure(OutOfSpace(error, TempDirectory()) ? RenderFailure::kDiskFull : RenderFailure::kOther);
         EndProgress(&edit, ok);
     }
     if (goingOn(ok)) {
         NestedProgress save(&root, 2000);
-        // Never write over the song itself.
-        ok = !project.outputPath.empty() && !IsSameFile(project.outputPath, project.sourcePath) &&
-             document.SaveMp3(project.outputPath, &save);
+        const RenderFailure problem = OutputProblem(project);
+        ok = problem == RenderFailure::kNone && document.SaveMp3(project.outputPath, &save);
+        const DWORD error = GetLastError();
+        if (problem != RenderFailure::kNone)
+            SetFailure(problem);
+        else if (!ok && !root.IsCancelled())
+            SetFailure(OutOfSpace(error, FolderOf(project.outputPath)) ? RenderFailure::kDiskFull
+                                                                        : RenderFailure::kOutputNotWritable);
         EndProgress(&save, ok);
     }
     return goingOn(ok);
@@ -131,6 +188,7 @@ unsigned RenderJob::Work() noexcept
     // The body makes COM calls (DirectShow, the shell's property handlers),
     // which the platform refuses on a thread that never initialised COM.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CpuYield::EnableOnThisThread(yield_);
     bool result = false;
     try {
         Prepare();
@@ -140,6 +198,7 @@ unsigned RenderJob::Work() noexcept
         result = false;
     }
     running_.store(0);
+    result = result && !progress_.IsFailed() && !progress_.IsCancelled();
     Finish(result);
     if (SUCCEEDED(com)) ::CoUninitialize();
     return result ? 0 : 1;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "audio/TempFile.h"
 #include "io/FileMapping.h"
 
 namespace vorlune {
@@ -19,11 +18,9 @@ std::shared_ptr<SampleStore> SampleStore::Create(int32_t count) noexcept
     if (count < 0) return nullptr;
     try {
         std::shared_ptr<SampleStore> store(new SampleStore);
-        store->path_ = MakeTempFilePath();
-        if (store->path_.empty()) return nullptr;
-        if (!store->file_.Open(store->path_, CREATE_ALWAYS, uint64_t(count) * sizeof(float))) {
-            return nullptr;  // the destructor removes the file
-        }
+        // A copy of the song must not outlive the process, however it ends.
+        if (!store->file_.OpenTemporary(uint64_t(count) * sizeof(float))) return nullptr;
+        store->path_ = store->file_.Path();
         store->count_ = count;
         return store;
     } catch (...) {
@@ -31,11 +28,8 @@ std::shared_ptr<SampleStore> SampleStore::Create(int32_t count) noexcept
     }
 }
 
-SampleStore::~SampleStore()
-{
-    file_.CloseAll();
-    DeleteIfExists(path_);
-}
+// Closing the file deletes it.
+SampleStore::~SampleStore() { file_.CloseAll(); }
 
 float* SampleStore::Block(int32_t index, int32_t& length) noexcept
 {

@@ -9,8 +9,8 @@
 namespace vorlune {
 
 // A run of 32-bit float samples in a memory-mapped temporary file. The run is
-// mapped one block of BlockSize() samples at a time; the file is deleted when
-// the store goes.
+// mapped one block of BlockSize() samples at a time; the system deletes the
+// file when the store closes it, or when the process ends.
 class SampleStore {
 public:
     // Samples per block: 4 x the allocation granularity.

@@ -5,21 +5,11 @@
 #include <shlobj.h>
 
 #include <cwchar>
-#include <vector>
 
 #include "io/FileUtil.h"
 #include "win/Handle.h"
 
 namespace vorlune {
-namespace {
-
-std::wstring TempDirectory()
-{
-    std::vector<wchar_t> buffer(32758);
-    const DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (n == 0 || n >= buffer.size()) return {};
-    return std::wstring(buffer.data(), n);
-}
 
 bool IsDirectory(const std::wstring& path)
 {
@@ -27,6 +17,8 @@ bool IsDirectory(const std::wstring& path)
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+namespace {
 
 bool EnsureDirectory(const std::wstring& dir)
 {
@@ -82,6 +74,28 @@ bool DeleteIfExists(const std::wstring& path) noexcept
 {
     if (path.empty() || !FileExists(path)) return false;
     return DeleteFileW(path.c_str()) != 0;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+ReplacementFile::ReplacementFile(const std::wstring& target, const std::wstring& extension) : target_(target)
+{
+    std::wstring folder = FolderOf(target);
+    if (folder.empty()) return;
+    if (folder.back() == L':') folder += L'\\';  // a drive's root
+    if (IsDirectory(folder)) path_ = MakeTempFilePath(extension, L"~Ve", folder);
+}
+
+bool ReplacementFile::Commit() noexcept
+{
+    if (path_.empty()) return false;
+    if (!MoveFileExW(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+    path_.clear();
+    return true;
 }
 
 }  // namespace vorlune

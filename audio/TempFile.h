@@ -37,4 +37,32 @@ private:
     std::wstring path_;
 };
 
+// A new file made beside a target path under a temporary name ("~Ve001.mp3"
+// in the target's folder, so on the same volume), which takes the target's
+// place in one step on Commit and is deleted if it never does. The target's
+// folder must exist; it is never created.
+class ReplacementFile {
+public:
+    ReplacementFile(const std::wstring& target, const std::wstring& extension);
+    ~ReplacementFile() { DeleteIfExists(path_); }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Empty when the file could not be made.
+    const std::wstring& Path() const noexcept { return path_; }
+    // Moves the file over the target (replacing it, written through); false
+    // leaves the target as it was.
+    bool Commit() noexcept;
+
+private:
+    std::wstring target_;
+    std::wstring path_;
+};
+
+// The folder part of a path, without its last backslash; empty when none.
+std::wstring FolderOf(const std::wstring& path);
+
+// Whether the path names an existing folder.
+bool IsDirectory(const std::wstring& path);
+
 }  // namespace vorlune

@@ -127,16 +127,29 @@ long WaitPumping(IGraphBuilder* graph)
     ComPtr<IMediaEvent> events;
     if (!graph || FAILED(graph->QueryInterface(IID_IMediaEvent, events.PutVoid()))) return kWaitFailed;
     long code = 0;
+    // A quit met here belongs to the loop around us: it goes back on the
+    // queue once the wait is over.
+    bool quit = false;
+    WPARAM exitCode = 0;
     while (code == 0) {
         MSG msg;
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                exitCode = msg.wParam;
+                continue;
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             continue;
         }
         const HRESULT hr = events->WaitForCompletion(100, &code);
-        if (FAILED(hr) && hr != E_ABORT) return kWaitFailed;
+        if (FAILED(hr) && hr != E_ABORT) {
+            code = kWaitFailed;
+            break;
+        }
     }
+    if (quit) PostQuitMessage(int(exitCode));
     return code;
 }
 

@@ -8,7 +8,6 @@
 #include "audio/TempFile.h"
 #include "audio/WavConverter.h"
 #include "io/FileStream.h"
-#include "io/MappedFileStream.h"
 #include "win/Error.h"
 
 namespace vorlune {
@@ -93,7 +92,7 @@ bool ProbeWav(const std::wstring& path, WavProbe& probe) noexcept
     return Guarded([&] {
         probe = WavProbe();
         FileStream file;
-        Check(file.OpenRead(path) && ReadRiffHeader(file));
+        Check(file.OpenShared(path) && ReadRiffHeader(file));
         bool haveFormat = false;
         ChunkHeader h;
         while (ReadChunkHeader(file, h)) {
@@ -119,10 +118,8 @@ bool ProbeWav(const std::wstring& path, WavProbe& probe) noexcept
 namespace {
 
 // Reads the chunks of a PCM file into the clip.
-bool ReadPcmWav(const std::wstring& path, AudioClip& clip, ProgressRange* progress)
+bool ReadPcmWav(Stream& file, AudioClip& clip, ProgressRange* progress)
 {
-    MappedFileStream file;
-    Check(file.Open(path));
     if (!clip.format.IsEmpty()) clip.format.Reset();
     if (!clip.buffer.IsEmpty()) clip.buffer.Reset();
     clip.frameCount = 0;
@@ -180,8 +177,21 @@ bool LoadWav(const std::wstring& path, AudioClip& clip, ProgressRange* progress)
             progress->Advance(int32_t(convertShare));
         }
         NestedProgress read(progress, progress ? progress->Range() - progress->Position() : 0);
-        Check(ReadPcmWav(source, clip, progress ? &read : nullptr));
+        // Read only and shared: another program may have the song open.
+        FileStream file;
+        Check(file.OpenShared(source));
+        Check(ReadPcmWav(file, clip, progress ? &read : nullptr));
         return true;
+    });
+    if (!ok) clip.Reset();
+    return EndProgress(progress, ok);
+}
+
+bool LoadPcmWav(Stream& stream, AudioClip& clip, ProgressRange* progress) noexcept
+{
+    const bool ok = Guarded([&] {
+        Check(!(progress && progress->IsCancelled()) && stream.IsOpen());
+        return ReadPcmWav(stream, clip, progress);
     });
     if (!ok) clip.Reset();
     return EndProgress(progress, ok);

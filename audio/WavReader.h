@@ -32,4 +32,7 @@ bool ProbeWav(const std::wstring& path, WavProbe& probe) noexcept;
 // failure the clip is left empty.
 bool LoadWav(const std::wstring& path, AudioClip& clip, ProgressRange* progress) noexcept;
 
+// Loads an open PCM RIFF/WAVE stream, from its start, into the clip.
+bool LoadPcmWav(Stream& stream, AudioClip& clip, ProgressRange* progress) noexcept;
+
 }  // namespace vorlune

@@ -14,6 +14,7 @@
 #include "audio/Mp3Encoder.h"
 #include "audio/RenderJob.h"
 #include "audio/RingtoneProject.h"
+#include "audio/TempFile.h"
 #include "cli/RenderCommand.h"
 #include "io/FileUtil.h"
 
@@ -121,10 +122,30 @@ std::wstring FullPath(const std::wstring& path)
     return n && n < buf.size() ? std::wstring(buf.data(), n) : path;
 }
 
-std::wstring FolderOf(const std::wstring& fullPath)
+// What the user reads when the job could not make the ringtone.
+std::wstring Reason(RenderFailure why, const std::wstring& song, const std::wstring& output)
 {
-    const size_t slash = fullPath.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"." : fullPath.substr(0, slash + 1);
+    switch (why) {
+    case RenderFailure::kSongMissing:
+        return L"cannot find the song: " + song;
+    case RenderFailure::kSongUnreadable:
+        return L"not an MP3 song, or a damaged one: " + song;
+    case RenderFailure::kEncoderMissing:
+        return L"the encoder library lame_enc.dll was not found next to vorlune-render.exe or in the system "
+               L"folder";
+    case RenderFailure::kOutputFolderMissing:
+        return L"the folder for the ringtone does not exist: " + FolderOf(output);
+    case RenderFailure::kOutputNotWritable:
+        return L"the ringtone could not be written: " + output;
+    case RenderFailure::kOutputIsSong:
+        return L"the ringtone would overwrite the song: " + output;
+    case RenderFailure::kDiskFull:
+        return L"the disk is full";
+    case RenderFailure::kCancelled:
+        return L"stopped";
+    default:
+        return L"the ringtone could not be made";
+    }
 }
 
 std::wstring Megabytes(uint64_t bytes)
@@ -173,14 +194,10 @@ int wmain(int argc, wchar_t** argv)
         Err(L"vorlune-render: " + error + L"\n");
         return kUsageError;
     }
-    if (IsSameFile(song, output)) return Fail(L"the ringtone would overwrite the song: " + output);
-    const std::wstring folder = FolderOf(output);
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Fail(L"the folder for the ringtone does not exist: " + folder);
-    if (!Mp3Encoder::Instance().IsUsable())
-        return Fail(L"the encoder library lame_enc.dll was not found next to vorlune-render.exe or on the "
-                    L"search path");
+    // The job finds these too, but only after decoding the song.
+    if (IsSameFile(song, output)) return Fail(Reason(RenderFailure::kOutputIsSong, song, output));
+    if (!IsDirectory(FolderOf(output))) return Fail(Reason(RenderFailure::kOutputFolderMissing, song, output));
+    if (!Mp3Encoder::Instance().IsUsable()) return Fail(Reason(RenderFailure::kEncoderMissing, song, output));
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
@@ -201,9 +218,6 @@ int wmain(int argc, wchar_t** argv)
     project.fadeIn = options.fadeIn;
     project.fadeOut = options.fadeOut;
 
-    // What stood at the output path before, to tell whether the job wrote there.
-    WIN32_FILE_ATTRIBUTE_DATA before = {};
-    const bool existed = GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &before) != 0;
     ProgressBar bar;
     double stageStart = Now();
     const double t0 = stageStart;
@@ -218,14 +232,21 @@ int wmain(int argc, wchar_t** argv)
     };
 
     int result = -1;
+    RenderFailure why = RenderFailure::kNone;
     {
         RenderJob job(window, &project);
+        // No window here to keep responsive: the job may use the processor
+        // without pausing.
+        job.SetYield(false);
         if (!job.Start()) return Fail(L"cannot start the render thread");
         MSG msg;
         while (result < 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (msg.message == WM_INTERRUPTED || g_interrupted) {
                 job.CancelAndWait();
-                result = kInterrupted;
+                // A job that had already ended says how; one that had not
+                // was stopped and kept nothing.
+                why = job.Failure();
+                result = !job.Progress().EndPosted() ? kInterrupted : why == RenderFailure::kNone ? kDone : kFailed;
                 break;
             }
             if (msg.message != WM_JOB_PROGRESS || msg.hwnd != window) {
@@ -260,27 +281,24 @@ int wmain(int argc, wchar_t** argv)
             job.CancelAndWait();
             result = kFailed;
         }
+        if (!g_interrupted) {
+            // The end message was posted as the body ended; its reason is set.
+            job.CancelAndWait();
+            why = job.Failure();
+        }
     }
     const double elapsed = Now() - t0;
     SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
     g_window = nullptr;
     DestroyWindow(window);
 
-    if (result != kDone) {
-        // A half-written ringtone goes; a file the job never touched stays.
-        WIN32_FILE_ATTRIBUTE_DATA now = {};
-        if (GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &now) &&
-            (!existed || CompareFileTime(&now.ftLastWriteTime, &before.ftLastWriteTime) != 0 ||
-             now.nFileSizeLow != before.nFileSizeLow || now.nFileSizeHigh != before.nFileSizeHigh))
-            DeleteFileW(output.c_str());
-        if (result == kInterrupted) {
-            Err(L"vorlune-render: stopped; nothing was kept\n");
-            return kInterrupted;
-        }
-        if (lastPosition < 1000) return Fail(L"the song could not be decoded: " + song);
-        if (lastPosition < 1100) return Fail(L"the song could not be edited");
-        return Fail(L"the ringtone could not be written: " + output);
+    // The job leaves nothing behind when it fails or is stopped, and what
+    // stood at the output path stays as it was.
+    if (result == kInterrupted) {
+        Err(L"vorlune-render: stopped; nothing was kept\n");
+        return kInterrupted;
     }
+    if (result != kDone) return Fail(Reason(why, song, output));
 
     const AudioClip& clip = project.document.Clip();
     Out(L"Ringtone: " + output + L"\n");

@@ -106,4 +106,11 @@ bool FileStream::OpenRead(const std::wstring& path) noexcept
     return file_.OpenAgain(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
+bool FileStream::OpenShared(const std::wstring& path) noexcept
+{
+    if (path.empty() || IsOpen()) return false;
+    return file_.OpenAgain(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL);
+}
+
 }  // namespace vorlune

@@ -31,6 +31,9 @@ public:
     bool Create(const std::wstring& path) noexcept;
     // Read only, shared with other readers.
     bool OpenRead(const std::wstring& path) noexcept;
+    // Read only, and in nobody's way: other programs may go on reading,
+    // writing, renaming or deleting the file meanwhile.
+    bool OpenShared(const std::wstring& path) noexcept;
 
     HANDLE Handle() const noexcept { return file_.Get(); }
 

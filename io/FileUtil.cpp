@@ -3,6 +3,9 @@
 #include "io/FileFinder.h"
 #include "io/FileHandle.h"
 
+#include <atomic>
+#include <vector>
+
 namespace vorlune {
 
 // The thread's own mode, so a worker probing a file cannot leave the whole
@@ -40,6 +43,44 @@ bool TruncateFile(const std::wstring& path, int64_t length) noexcept
     LARGE_INTEGER to;
     to.QuadPart = length;
     return ::SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
+}
+
+std::wstring TempDirectory()
+{
+    std::vector<wchar_t> buffer(32758);
+    const DWORD n = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (n == 0 || n >= buffer.size()) return {};
+    return std::wstring(buffer.data(), n);
+}
+
+bool CreateTempFile(FileHandle& file, std::wstring& path) noexcept
+{
+    try {
+        const std::wstring dir = TempDirectory();
+        if (dir.empty()) return false;
+        // Given a number, GetTempFileNameW only makes the name; creating the
+        // file with CREATE_NEW is what claims it, with the flags it needs
+        // from the start.
+        static std::atomic<unsigned> next{GetTickCount() ^ (GetCurrentProcessId() << 8)};
+        for (unsigned tries = 0; tries < 0x10000; ++tries) {
+            const unsigned unique = next.fetch_add(1) & 0xFFFF;
+            if (unique == 0) continue;
+            wchar_t name[MAX_PATH];
+            if (!GetTempFileNameW(dir.c_str(), L"~Ve", unique, name)) return false;
+            if (file.Open(name, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
+                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE)) {
+                path = name;
+                return true;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED &&
+                error != ERROR_SHARING_VIOLATION)
+                return false;
+        }
+    } catch (...) {
+        file.Close();
+    }
+    return false;
 }
 
 }  // namespace vorlune

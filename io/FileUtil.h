@@ -32,4 +32,15 @@ uint64_t GetFileSizeByName(const std::wstring& path) noexcept;
 // and leaves the file alone.
 bool TruncateFile(const std::wstring& path, int64_t length) noexcept;
 
+class FileHandle;
+
+// The user's temporary folder with a trailing backslash; empty when the
+// system has none.
+std::wstring TempDirectory();
+
+// Creates a new "~Ve" file in the user's temporary folder, open for reading
+// and writing and shared with no one, which the system deletes when its last
+// handle closes: nothing is left behind, even when the process is killed.
+bool CreateTempFile(FileHandle& file, std::wstring& path) noexcept;
+
 }  // namespace vorlune

@@ -1,5 +1,7 @@
 #include "io/MappedFile.h"
 
+#include "io/FileUtil.h"
+
 namespace vorlune {
 
 MappedFile::~MappedFile()
@@ -22,6 +24,19 @@ bool MappedFile::Open(const std::wstring& path, DWORD disposition, uint64_t capa
         CloseAll();
         return false;
     }
+    return true;
+}
+
+bool MappedFile::OpenTemporary(uint64_t capacity) noexcept
+{
+    if (file_.IsOpen() || HasMapping()) return false;
+    std::wstring path;
+    if (!CreateTempFile(file_, path)) return false;
+    if (!CreateMappingOverFile(capacity, nullptr)) {
+        file_.Close();  // and the system deletes it
+        return false;
+    }
+    path_ = std::move(path);
     return true;
 }
 

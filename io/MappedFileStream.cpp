@@ -40,6 +40,15 @@ bool MappedFileStream::Create(const std::wstring& path, uint32_t initialCapacity
     return file_.Open(path, CREATE_ALWAYS, initialCapacity);
 }
 
+bool MappedFileStream::CreateTemporary(uint32_t initialCapacity) noexcept
+{
+    if (initialCapacity == 0 || IsOpen()) return false;
+    size_ = 0;
+    position_ = 0;
+    temporary_ = file_.OpenTemporary(initialCapacity);
+    return temporary_;
+}
+
 bool MappedFileStream::Open(const std::wstring& path) noexcept
 {
     if (path.empty() || IsOpen()) return false;
@@ -155,8 +164,11 @@ bool MappedFileStream::Flush() noexcept
 bool MappedFileStream::Close() noexcept
 {
     bool ok = false;
-    // A stream whose mapping was lost in a failed resize still holds its file.
-    if (IsOpen() || file_.File().IsOpen()) {
+    if (temporary_) {
+        ok = file_.CloseAll();  // the system deletes the file
+        temporary_ = false;
+    } else if (IsOpen() || file_.File().IsOpen()) {
+        // (A stream whose mapping was lost in a failed resize still holds its file.)
         const uint64_t capacity = file_.Capacity();
         // Still mapped: keep the size, so a later Close trims to it.
         if (!file_.CloseMapping()) return false;

@@ -34,6 +34,9 @@ public:
     // A new, empty file (an existing one is emptied) mapped with
     // initialCapacity bytes.
     bool Create(const std::wstring& path, uint32_t initialCapacity) noexcept;
+    // A new temporary "~Ve" file, deleted by the system when the stream
+    // closes it (or the process ends); Close does not trim it.
+    bool CreateTemporary(uint32_t initialCapacity) noexcept;
     // An existing file under 4 GiB, positioned at its start.
     bool Open(const std::wstring& path) noexcept;
 
@@ -47,6 +50,7 @@ private:
     MappedFile file_;
     uint32_t size_ = 0;
     uint32_t position_ = 0;
+    bool temporary_ = false;
 };
 
 }  // namespace vorlune

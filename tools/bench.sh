@@ -131,41 +131,73 @@ song60_mp3() {
     echo "$mp3"
 }
 
-# median_wall COMMAND...: the median wall time of $runs runs, in $median_seconds;
-# the last run's output in $last_output.
-median_wall() {
-    local times=() i t0 t1
-    for i in $(seq 1 "$runs"); do
-        t0=$(date +%s%N)
-        last_output=$("$@" 2>/dev/null | tr -d '\r')
-        t1=$(date +%s%N)
-        times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
-    done
-    median_seconds=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+# median NUMBER...: their median.
+median() {
+    printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# render_song LABEL MP3 START END: a 30-second ringtone with both fades by
-# vorlune-render and by ffmpeg, median wall times, with what the program
-# measured inside itself.
+# peak_temp_bytes DIR...: while the file $sampling exists, samples the bytes
+# of "~Ve" files in the folders every few milliseconds; prints the peak.
+peak_temp_bytes() {
+    local peak=0 now
+    while [ -e "$sampling" ]; do
+        now=$(find "$@" -maxdepth 1 -type f -name '~Ve*' -printf '%s\n' 2>/dev/null | awk '{ s += $1 } END { print s + 0 }')
+        [ "$now" -gt "$peak" ] && peak=$now
+        sleep 0.003
+    done
+    echo "$peak"
+}
+
+# render_song LABEL MP3 START SECONDS: a ringtone of SECONDS from START with
+# both fades by vorlune-render and by ffmpeg (input seek, libmp3lame VBR
+# quality 4), run in turns; median wall times of whole processes, then one
+# more run of each for peak memory and peak temporary disk.
 render_song() {
-    local label=$1 mp3=$2 start=$3 end=$4 exe=$build_root/$triplet/cli/vorlune-render.exe
-    local out=$inputs/ring-vorlune.mp3
-    echo "$label: $(basename "$mp3"), $start..$end with both fades, median of $runs"
-    median_wall "$build_root/$triplet/wine-run.sh" "$exe" "$(winpath "$mp3")" "$(winpath "$inputs")\ring-vorlune.mp3" \
-        --start "$start" --end "$end" --fade-in --fade-out --verbose
-    local ours=$median_seconds
+    local label=$1 mp3=$2 start=$3 length=$4 exe=$build_root/$triplet/cli/vorlune-render.exe
+    local end out=$inputs/ring-vorlune.mp3 fade
+    end=$(awk -v s="$start" -v l="$length" 'BEGIN { print s + l }')
+    fade=$(awk -v l="$length" 'BEGIN { print l - 1.5 }')
+    echo "$label: $(basename "$mp3"), $start..$end s with both fades, median of $runs"
+    local cmd=("$build_root/$triplet/wine-run.sh" "$exe" "$(winpath "$mp3")" "$(winpath "$inputs")\\ring-vorlune.mp3"
+        --start "$start" --end "$end" --fade-in --fade-out --verbose)
+    local ff=(ffmpeg -nostdin -loglevel error -y -ss "$start" -t "$length" -i "$mp3"
+        -af "afade=t=in:d=1.5,afade=t=out:st=$fade:d=1.5" -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3")
+    # Turn about, so a busy spell on the machine falls on both alike.
+    local ours=() theirs=() i t0 t1
+    for i in $(seq 1 "$runs"); do
+        t0=$(date +%s%N); last_output=$("${cmd[@]}" 2>/dev/null | tr -d '\r'); t1=$(date +%s%N)
+        ours+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+        t0=$(date +%s%N); "${ff[@]}"; t1=$(date +%s%N)
+        theirs+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+    done
     printf '%s\n' "$last_output" | grep -E '^(Time|Stages|Memory|Size)' | sed 's/^/  /'
-    rm -f "$out"
-    median_wall ffmpeg -nostdin -loglevel error -y -ss "$start" -t 30 -i "$mp3" \
-        -af afade=t=in:d=1.5,afade=t=out:st=28.5:d=1.5 -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3"
-    rm -f "$inputs/ring-ffmpeg.mp3"
-    compare "$label" "$ours" ffmpeg "$median_seconds"
+    echo "  Runs: vorlune $(printf '%s\n' "${ours[@]}" | sort -n | paste -sd ' ') s"
+    echo "        ffmpeg  $(printf '%s\n' "${theirs[@]}" | sort -n | paste -sd ' ') s"
+
+    # Peak temporary disk: the render's "~Ve" files in Wine's temporary
+    # folder and beside the output.
+    local temp
+    temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -name Temp | head -n 1)
+    sampling=$(mktemp)
+    peak_temp_bytes "$temp" "$inputs" > "$sampling.peak" &
+    local sampler=$!
+    "${cmd[@]}" >/dev/null 2>&1 || true
+    rm -f "$sampling"
+    wait "$sampler"
+    echo "  Temp disk: peak $(awk '{ printf "%.2f MB", $1 / 1048576 }' "$sampling.peak") (sampled)"
+    rm -f "$sampling.peak" "$out"
+
+    /usr/bin/time -f '%M' -o "$inputs/ffmpeg-rss" "${ff[@]}"
+    echo "  ffmpeg: peak resident $(awk '{ printf "%.2f MB", $1 / 1024 }' "$inputs/ffmpeg-rss"), no temporary files"
+    rm -f "$inputs/ring-ffmpeg.mp3" "$inputs/ffmpeg-rss"
+    compare "$label" "$(median "${ours[@]}")" ffmpeg "$(median "${theirs[@]}")"
 }
 
 bench_render() {
     configure_and_build "$triplet" vorlune-render >/dev/null
-    render_song render-4min "$(song_mp3)" 60 90
-    render_song render-60min "$(song60_mp3)" 1800 1830
+    render_song render-4min "$(song_mp3)" 60 30
+    # 36 seconds at 40 % of the hour.
+    render_song render-60min "$(song60_mp3)" 1440 36
 }
 
 # --- main ---

@@ -67,14 +67,16 @@ TEST(ProgressRange, CancelAndFailRunTheirHandlersOnce)
     EXPECT_FALSE(r.IsFailed());
 }
 
-TEST(ProgressRange, BeginReportsTheStartEvenWhenTheRangeIsUnchanged)
+TEST(ProgressRange, BeginReportsTheStartEvenWhenTheRangeIsUnchangedAndKeepsACancel)
 {
     RecordingRange r;
     r.Begin(3100);
     r.Complete();
+    r.Fail();
     r.Cancel();
     r.Begin(3100);
-    EXPECT_FALSE(r.IsCancelled());
+    EXPECT_TRUE(r.IsCancelled());  // a cancel made before the work began holds
+    EXPECT_FALSE(r.IsFailed());
     EXPECT_EQ(r.Position(), 0u);
     EXPECT_EQ(r.Range(), 3100u);
     EXPECT_EQ(r.positions, (std::vector<uint32_t>{0, 3100, 0}));

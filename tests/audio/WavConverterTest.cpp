@@ -72,6 +72,15 @@ TEST_F(WavConverterTest, ShortSourceReportsNoRunningProgress)
     EXPECT_EQ(progress.positions, (std::vector<uint32_t>{300, 1000}));
 }
 
+TEST_F(WavConverterTest, AQuitMetWhileWaitingIsPostedAgain)
+{
+    PostQuitMessage(7);
+    ExpectFaithful(L"alaw-short.wav", L"alaw-short-ref.wav", nullptr);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, WPARAM(7));
+}
+
 TEST_F(WavConverterTest, LongSourceReportsRisingProgress)
 {
     RecordingRange progress;
