@@ -313,7 +313,8 @@ build_deps() {
             printf '    "%s"\n' "${prefixes[@]}"
             printf ')\n'
         } > "$listing.tmp"
-        mv "$listing.tmp" "$listing"
+        # Unchanged, it keeps its time, so the builds need not configure again.
+        if cmp -s "$listing.tmp" "$listing"; then rm -f "$listing.tmp"; else mv "$listing.tmp" "$listing"; fi
     done
     write_lock vers
 }

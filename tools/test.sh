@@ -51,7 +51,7 @@ run_tests() {
         unstarted=$(python3 "$results" unstarted "$dir/test-results.xml")
         if [ -n "$unstarted" ] && [ "$failed" = "$unstarted" ]; then
             local names; mapfile -t names <<< "$unstarted"
-            say "Wine did not start ${names[*]}: running them once more"
+            say "Wine did not start ${names[*]}: running that once more"
             rc=0
             ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/test-results-again.xml" \
                 -R "$(exactly "${names[@]}")" || rc=$?
@@ -84,10 +84,10 @@ for t in "${builds[@]}"; do
     names=$(tail -n +2 <<< "$counts" | paste -sd ' ')
     all_passed=$((all_passed + passed)) all_failed=$((all_failed + failed)) all_skipped=$((all_skipped + skipped))
     if [ "${status[$t]}" = 0 ]; then
-        echo "$label: passed, $passed tests in ${seconds[$t]} s"
+        echo "$label: $passed tests passed in ${seconds[$t]} s"
     else
         rc=1
-        echo "$label: FAILED, $failed of $((passed + failed)) tests in ${seconds[$t]} s${names:+: $names}"
+        echo "$label: FAILED, $failed of $((passed + failed)) tests failed in ${seconds[$t]} s${names:+: $names}"
     fi
 done
 echo "tests: $all_passed passed, $all_failed failed$([ "$all_skipped" = 0 ] || echo ", $all_skipped skipped")"
