@@ -167,10 +167,10 @@ lock_file=$here/deps.lock
 locked_version() { [ -f "$lock_file" ] && awk -v p="$1" '$1 == p { print $2; exit }' "$lock_file"; }
 write_lock() {
     local -n chosen=$1
-    local tmp pkg; tmp=$(mktemp)
+    local tmp=$lock_file.tmp pkg
     {
-        echo "# Source package versions tools/setup.sh builds; it updates this file"
-        echo "# (and warns) only when the archive no longer has one of them."
+        echo "# Source package versions tools/setup.sh builds. It rewrites this file"
+        echo "# only when one can no longer be had (and says so) or a dependency is added."
         for pkg in "${dep_order[@]}"; do echo "$pkg ${chosen[$pkg]}"; done
     } > "$tmp"
     if cmp -s "$tmp" "$lock_file"; then rm -f "$tmp"; return; fi

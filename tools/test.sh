@@ -51,7 +51,7 @@ run_tests() {
         unstarted=$(python3 "$results" unstarted "$dir/test-results.xml")
         if [ -n "$unstarted" ] && [ "$failed" = "$unstarted" ]; then
             local names; mapfile -t names <<< "$unstarted"
-            say "Wine did not start ${names[*]}: running that once more"
+            say "Wine did not start ${names[*]}: one more try"
             rc=0
             ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/test-results-again.xml" \
                 -R "$(exactly "${names[@]}")" || rc=$?
