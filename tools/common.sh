@@ -89,4 +89,13 @@ start_wine() {
 stop_wine() {
     wine_env "${1:-x86_64-w64-mingw32}"
     wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    # Now and then Wine's own services outlive their server: end any Wine
+    # process still running in this prefix.
+    local p
+    for p in /proc/[0-9]*; do
+        case $(readlink "$p/exe" 2>/dev/null) in /usr/lib/wine/*) ;; *) continue ;; esac
+        grep -qxzF "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && kill -9 "${p#/proc/}" 2>/dev/null
+    done
+    return 0
 }
