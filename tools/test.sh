@@ -76,19 +76,23 @@ all_passed=0 all_failed=0 all_skipped=0 rc=0
 for t in "${builds[@]}"; do
     case $t in i686-*) label="32-bit build ($t)" ;; *) label="64-bit build ($t)" ;; esac
     dir=$build_root/$t
+    files=()
+    for f in "$dir/test-results.xml" "$dir/test-results-again.xml"; do [ -f "$f" ] && files+=("$f"); done
     counts="0 0 0"
-    if [ -f "$dir/test-results.xml" ]; then
-        counts=$(python3 "$results" counts "$dir"/test-results.xml $(ls "$dir"/test-results-again.xml 2>/dev/null))
-    fi
+    [ ${#files[@]} -eq 0 ] || counts=$(python3 "$results" counts "${files[@]}")
     read -r passed failed skipped <<< "$(head -n 1 <<< "$counts")"
     names=$(tail -n +2 <<< "$counts" | paste -sd ' ')
-    all_passed=$((all_passed + passed)) all_failed=$((all_failed + failed)) all_skipped=$((all_skipped + skipped))
     if [ "${status[$t]}" = 0 ]; then
         echo "$label: $passed tests passed in ${seconds[$t]} s"
+    elif [ "$failed" = 0 ]; then
+        # ctest itself failed (no tests found, a test list that could not be read, ...).
+        failed=1
+        echo "$label: FAILED, ctest ended with status ${status[$t]} after ${seconds[$t]} s"
     else
-        rc=1
         echo "$label: FAILED, $failed of $((passed + failed)) tests failed in ${seconds[$t]} s${names:+: $names}"
     fi
+    [ "${status[$t]}" = 0 ] || rc=1
+    all_passed=$((all_passed + passed)) all_failed=$((all_failed + failed)) all_skipped=$((all_skipped + skipped))
 done
 echo "tests: $all_passed passed, $all_failed failed$([ "$all_skipped" = 0 ] || echo ", $all_skipped skipped")"
 exit "$rc"
