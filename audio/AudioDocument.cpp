@@ -19,7 +19,9 @@ namespace vorlune {
 int32_t FadeLength(double seconds, int32_t rate) noexcept
 {
     if (!(seconds >= 0.3) || rate <= 0) return 0;
-    const double frames = seconds >= 3.0 ? rate * 1.5 : seconds * rate * 0.5;
+    // The duration is a whole number of frames over the rate: take that number
+    // back before halving it, or x87 intermediates (32-bit build) cut it short.
+    const double frames = seconds >= 3.0 ? rate * 1.5 : std::round(seconds * rate) * 0.5;
     return int32_t(std::min<double>(std::trunc(frames), INT32_MAX));
 }
 

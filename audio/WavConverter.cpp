@@ -179,7 +179,9 @@ bool ConvertToWav(const std::wstring& sourcePath, const std::wstring& outputPath
         EmptyExistingOutput(outputPath);
 
         const uint32_t range = progress ? progress->Range() : 0;
-        const uint32_t buildShare = static_cast<uint32_t>(range * 0.3);
+        // In whole numbers: a double product truncated here loses a unit in
+        // the 32-bit build, whose x87 intermediates are not rounded to double.
+        const uint32_t buildShare = static_cast<uint32_t>(uint64_t(range) * 3 / 10);
 
         ComPtr<IGraphBuilder> graph;
         Check(SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,

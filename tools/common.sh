@@ -5,6 +5,11 @@ cache=${VORLUNE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vorlune}
 build_root=${VORLUNE_BUILD:-$root/build}
 wine64=/usr/lib/wine/wine64
 
+# Whether this kernel runs 32-bit programs (some are built without it): the
+# 32-bit loader answers. A caller may define its own, to try the other path.
+declare -F can_run_32bit >/dev/null ||
+can_run_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
 say() { printf '[vorlune] %s\n' "$*" >&2; }
 
 # configure_and_build <triplet> [targets...]
@@ -28,6 +33,10 @@ configure_and_build() {
 xvfb_pid=""
 ensure_display() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+    start_display
+}
+# Starts a virtual display of our own, whatever DISPLAY says.
+start_display() {
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
@@ -49,26 +58,44 @@ stop_display() {
     xvfb_pid=""
 }
 
+# The Wine of each build: wine64 for the 64-bit one, the 32-bit Wine in a
+# win32 prefix for the one we ship.
+wine_of() { case $1 in i686-*) echo /usr/lib/wine/wine ;; *) echo "$wine64" ;; esac; }
+
 # Makes the build's Wine prefix on first use and keeps one wineserver alive
-# for the whole run, so each program starts quickly.
+# for the whole run, so each program starts quickly. The argument is the
+# build's triplet (default: the 64-bit one).
 wine_env() {
-    export WINEPREFIX=$build_root/x86_64-w64-mingw32/wineprefix
+    local t=${1:-x86_64-w64-mingw32}
+    export WINEPREFIX=$build_root/$t/wineprefix
+    case $t in i686-*) export WINEARCH=win32 ;; *) export WINEARCH=win64 ;; esac
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export ALSA_CONFIG_PATH=$root/tools/alsa-null.conf
 }
 start_wine() {
-    wine_env
+    local t=${1:-x86_64-w64-mingw32}
+    local wine; wine=$(wine_of "$t")
+    wine_env "$t"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        say "creating the Wine prefix (once)"
-        "$wine64" wineboot --init >/dev/null 2>&1 || true
+        say "creating the Wine prefix of $t (once)"
+        "$wine" wineboot --init >/dev/null 2>&1 || true
         # Wine draws the window frames itself: virtual displays have no window manager.
-        "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     fi
     wineserver -p >/dev/null 2>&1 || true
-    "$wine64" cmd /c exit >/dev/null 2>&1 || true
+    "$wine" cmd /c exit >/dev/null 2>&1 || true
 }
 stop_wine() {
-    wine_env
+    wine_env "${1:-x86_64-w64-mingw32}"
     wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    # Now and then Wine's own services outlive their server: end any Wine
+    # process still running in this prefix.
+    local p
+    for p in /proc/[0-9]*; do
+        case $(readlink "$p/exe" 2>/dev/null) in /usr/lib/wine/*) ;; *) continue ;; esac
+        grep -qxzF "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && kill -9 "${p#/proc/}" 2>/dev/null
+    done
+    return 0
 }

@@ -10,6 +10,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/common.sh"
 cache=${VORLUNE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vorlune}
 jobs=$(nproc)
 targets=(i686-w64-mingw32 x86_64-w64-mingw32)
@@ -38,6 +39,8 @@ packages=(
     python3 python3-pil fonts-dejavu-core
 )
 
+is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
 apt_updated=0
 apt_update() {
     [ "$apt_updated" = 1 ] && return
@@ -48,13 +51,44 @@ apt_update() {
 
 install_packages() {
     local missing=()
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
+    for p in "${packages[@]}"; do is_installed "$p" || missing+=("$p"); done
     [ ${#missing[@]} -eq 0 ] && return
     log "installing: ${missing[*]}"
     apt_update
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The 32-bit Wine runs the tests of the build we ship. It must be the installed
+# wine64's version (they share one wineserver and libwine's version), and
+# DirectShow needs the 32-bit GStreamer plugins to decode MP3 under it. A
+# kernel without 32-bit support gets none of it; tools/test.sh says so.
+wine32_packages=(wine32 wine32-preloader gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    libxrender1 libxcursor1 libxi6 libxrandr2 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1)
+add_i386() {
+    dpkg --print-foreign-architectures | grep -qx i386 && return
+    log "adding the i386 architecture"
+    as_root dpkg --add-architecture i386
+    apt_updated=0
+}
+install_wine32() {
+    if ! is_installed libc6:i386; then
+        apt_update
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libc6:i386 >/dev/null
+    fi
+    can_run_32bit || return 0
+    local ver; ver=$(dpkg-query -W -f='${Version}' wine64)
+    local want=() p
+    for p in "${wine32_packages[@]}"; do
+        case $p in
+            wine32*) [ "$(dpkg-query -W -f='${Status} ${Version}' "$p:i386" 2>/dev/null)" = "install ok installed $ver" ] ||
+                         want+=("$p:i386=$ver") ;;
+            *) is_installed "$p:i386" || want+=("$p:i386") ;;
+        esac
+    done
+    [ ${#want[@]} -eq 0 ] && return
+    log "installing the 32-bit Wine: ${want[*]}"
+    apt_update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null
 }
 
 # Source entries are derived from the machine's own binary entries, so no
@@ -122,17 +156,46 @@ src_tree() { echo "$cache/src/$1-$(plain "$2")/tree"; }
 
 prefix_of() { echo "$cache/deps/$2/$1-$(plain "$3")-r${recipe[$1]}"; }
 
-# The newest version that is already built for every target, has its source
-# unpacked, or can be fetched now (the archive may list a version whose files
-# are not yet there).
+built_everywhere() {
+    local t
+    for t in "${targets[@]}"; do [ -f "$(prefix_of "$1" "$t" "$2")/.built" ] || return 1; done
+}
+
+# tools/deps.lock keeps the version of each dependency that was built, so
+# every machine builds the same ones while the archive still has them.
+lock_file=$here/deps.lock
+locked_version() { [ -f "$lock_file" ] && awk -v p="$1" '$1 == p { print $2; exit }' "$lock_file"; }
+write_lock() {
+    local -n chosen=$1
+    local tmp=$lock_file.tmp pkg
+    {
+        echo "# Source package versions tools/setup.sh builds. It rewrites this file"
+        echo "# only when one can no longer be had (and says so) or a dependency is added."
+        for pkg in "${dep_order[@]}"; do echo "$pkg ${chosen[$pkg]}"; done
+    } > "$tmp"
+    if cmp -s "$tmp" "$lock_file"; then rm -f "$tmp"; return; fi
+    mv "$tmp" "$lock_file"
+    log "wrote $lock_file: commit it"
+}
+
+# The locked version when it is built or can be fetched; else the newest
+# version that is already built for every target, has its source unpacked,
+# or can be fetched now (the archive may list a version whose files are not
+# yet there).
 choose_version() {
-    local pkg=$1 v t ok
+    local pkg=$1 v
     local versions; versions=$(src_versions "$pkg")
+    local locked; locked=$(locked_version "$pkg")
+    if [ -n "$locked" ]; then
+        grep -qxF -- "$locked" <<< "$versions" ||
+            log "warning: the archive no longer has $pkg $locked (tools/deps.lock)"
+        if built_everywhere "$pkg" "$locked" || fetch_source "$pkg" "$locked"; then echo "$locked"; return; fi
+        log "warning: $pkg $locked cannot be had: taking the newest version the archive has"
+    fi
     [ -n "$versions" ] || die "no source package $pkg"
     for v in $versions; do
-        ok=1
-        for t in "${targets[@]}"; do [ -f "$(prefix_of "$pkg" "$t" "$v")/.built" ] || ok=0; done
-        if [ "$ok" = 1 ] || fetch_source "$pkg" "$v"; then echo "$v"; return; fi
+        [ "$v" = "$locked" ] && continue
+        if built_everywhere "$pkg" "$v" || fetch_source "$pkg" "$v"; then echo "$v"; return; fi
     done
     die "no version of $pkg could be fetched"
 }
@@ -250,12 +313,16 @@ build_deps() {
             printf '    "%s"\n' "${prefixes[@]}"
             printf ')\n'
         } > "$listing.tmp"
-        mv "$listing.tmp" "$listing"
+        # Unchanged, it keeps its time, so the builds need not configure again.
+        if cmp -s "$listing.tmp" "$listing"; then rm -f "$listing.tmp"; else mv "$listing.tmp" "$listing"; fi
     done
+    write_lock vers
 }
 
 main() {
+    add_i386
     install_packages
+    install_wine32
     enable_sources
     build_deps
     log "dependencies ready in $cache/deps"

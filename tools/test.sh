@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, builds both targets and runs the whole test suite under
-# Wine. Extra arguments go to ctest (for example -R ProgressRange).
+# Sets everything up, builds both targets and runs the whole test suite on
+# each under Wine: the 64-bit build under wine64, the 32-bit build (the one we
+# ship) under the 32-bit Wine. Extra arguments go to ctest (for example
+# -R ProgressRange).
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -9,11 +11,88 @@ export VORLUNE_CMAKE_ARGS="-DVORLUNE_WERROR=ON"
 configure_and_build i686-w64-mingw32
 configure_and_build x86_64-w64-mingw32
 
-trap 'stop_wine; stop_display' EXIT
-ensure_display
-start_wine
+builds=(x86_64-w64-mingw32 i686-w64-mingw32)
+if ! can_run_32bit; then
+    say "this kernel cannot run 32-bit programs: testing the 64-bit build only"
+    builds=(x86_64-w64-mingw32)
+fi
+
 "$root/tests/fixtures/make-fixtures.sh" "$build_root/fixtures"
 export VORLUNE_FIXTURES=$build_root/fixtures
-# A test process that Wine fails to start (seen once: no output, 10 ms) gets
-# one more try; a test that fails on its own fails both times.
-ctest --test-dir "$build_root/x86_64-w64-mingw32" --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
+
+results=$root/tools/test-results.py
+testing=""
+trap '[ -z "$testing" ] || stop_wine "$testing"; stop_display' EXIT
+
+# A ctest regular expression matching exactly the given test names.
+exactly() {
+    local names; names=$(printf '%s\n' "$@" | sed 's/[][\\.^$*+?(){}|]/\\&/g' | paste -sd '|')
+    echo "^($names)\$"
+}
+
+# run_tests TRIPLET CTEST-ARGS...: one build's suite, on a virtual display and
+# in a Wine prefix of its own; the results land in the build's
+# test-results*.xml. A test whose process Wine failed to start (no output,
+# gone within a fraction of a second) runs once more; any other failure
+# fails the build's run at once.
+run_tests() {
+    local t=$1; shift
+    local dir=$build_root/$t
+    testing=$t
+    start_display
+    start_wine "$t"
+    say "testing $t"
+    rm -f "$dir"/test-results*.xml
+    local rc=0
+    ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --output-junit "$dir/test-results.xml" "$@" || rc=$?
+    if [ "$rc" != 0 ] && [ -f "$dir/test-results.xml" ]; then
+        local failed unstarted
+        failed=$(python3 "$results" counts "$dir/test-results.xml" | tail -n +2)
+        unstarted=$(python3 "$results" unstarted "$dir/test-results.xml")
+        if [ -n "$unstarted" ] && [ "$failed" = "$unstarted" ]; then
+            local names; mapfile -t names <<< "$unstarted"
+            say "Wine did not start ${names[*]}: one more try"
+            rc=0
+            ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/test-results-again.xml" \
+                -R "$(exactly "${names[@]}")" || rc=$?
+        fi
+    fi
+    stop_wine "$t"
+    stop_display
+    testing=""
+    return "$rc"
+}
+
+declare -A status seconds
+for t in "${builds[@]}"; do
+    start=$(date +%s)
+    status[$t]=0
+    run_tests "$t" "$@" || status[$t]=$?
+    seconds[$t]=$(($(date +%s) - start))
+done
+
+# One line per build, naming a build that failed, then the closing count.
+all_passed=0 all_failed=0 all_skipped=0 rc=0
+for t in "${builds[@]}"; do
+    case $t in i686-*) label="32-bit build ($t)" ;; *) label="64-bit build ($t)" ;; esac
+    dir=$build_root/$t
+    files=()
+    for f in "$dir/test-results.xml" "$dir/test-results-again.xml"; do [ -f "$f" ] && files+=("$f"); done
+    counts="0 0 0"
+    [ ${#files[@]} -eq 0 ] || counts=$(python3 "$results" counts "${files[@]}")
+    read -r passed failed skipped <<< "$(head -n 1 <<< "$counts")"
+    names=$(tail -n +2 <<< "$counts" | paste -sd ' ')
+    if [ "${status[$t]}" = 0 ]; then
+        echo "$label: $passed tests passed in ${seconds[$t]} s"
+    elif [ "$failed" = 0 ]; then
+        # ctest itself failed (no tests found, a test list that could not be read, ...).
+        failed=1
+        echo "$label: FAILED, ctest ended with status ${status[$t]} after ${seconds[$t]} s"
+    else
+        echo "$label: FAILED, $failed of $((passed + failed)) tests failed in ${seconds[$t]} s${names:+: $names}"
+    fi
+    [ "${status[$t]}" = 0 ] || rc=1
+    all_passed=$((all_passed + passed)) all_failed=$((all_failed + failed)) all_skipped=$((all_skipped + skipped))
+done
+echo "tests: $all_passed passed, $all_failed failed$([ "$all_skipped" = 0 ] || echo ", $all_skipped skipped")"
+exit "$rc"
