@@ -273,8 +273,8 @@ TEST(WavReader, ReadsSixteenAndEightBitMonoAndStereoAcrossBlockBorders)
 TEST(WavReader, ReadsAReadOnlyFileAnotherProgramHoldsOpen)
 {
     WavFile wav(WavBuilder().Riff().Fmt(1, 1, 8000, 16).Data16(Ramp(100, 1)).Close().bytes);
-    HANDLE other = CreateFileW(wav.Path().c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other = CreateFileW(wav.Path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                               FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(SetFileAttributesW(wav.Path().c_str(), FILE_ATTRIBUTE_READONLY));
     AudioClip clip;

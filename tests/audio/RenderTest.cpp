@@ -305,8 +305,8 @@ TEST(Render, TheSelectionAloneDecodesToTheWholeSongsSamples)
             EXPECT_EQ(got.rate, want.rate);
             for (int c = 0; c < got.channels; ++c) {
                 const std::vector<float> g = Samples(got.Channel(c)), w = Samples(want.Channel(c));
-                EXPECT_TRUE(g == w) << name << " selection " << a << ".." << b << " channel " << c
-                                    << " differs from frame " << std::mismatch(g.begin(), g.end(), w.begin()).first - g.begin();
+                EXPECT_TRUE(g == w) << name << " selection " << a << ".." << b << " channel " << c << " from frame "
+                                    << std::mismatch(g.begin(), g.end(), w.begin()).first - g.begin();
             }
         }
     }

@@ -165,15 +165,17 @@ TEST_F(RenderProgram, WithoutTheEncoderLibraryItSaysSo)
     std::wstring buildFolder = test::FromBuildPath(VORLUNE_RENDER_EXE);
     buildFolder.resize(buildFolder.find_last_of(L'\\'));
     ASSERT_TRUE(test::Exists(buildFolder + L"\\lame_enc.dll"));
-    const test::ChildResult planted = test::RunChild(exe, Quoted(song) + L" " + Quoted(dir.File(L"out.mp3")), buildFolder);
+    const test::ChildResult planted =
+        test::RunChild(exe, Quoted(song) + L" " + Quoted(dir.File(L"out.mp3")), buildFolder);
     EXPECT_EQ(planted.exitCode, 1u);
     EXPECT_NE(planted.output.find("lame_enc.dll was not found"), std::string::npos) << planted.output;
 }
 
 TEST_F(RenderProgram, AKilledRenderLeavesNoCopyOfTheSongBehind)
 {
-    test::TempDir work;  // the child's temporary folder is this process's own
-    bool holding = false;  // killed as soon as the render holds the song in temporary files
+    // Killed as soon as the song is in temporary files (in the folder the child shares with us).
+    test::TempDir work;
+    bool holding = false;
     const test::ChildResult r = test::RunChild(
         test::FromBuildPath(VORLUNE_RENDER_EXE),
         Quoted(test::FixturePath(L"mp3\\long-44100-2.mp3")) + L" " + Quoted(work.File(L"ring.mp3")) + L" --fade-in",
