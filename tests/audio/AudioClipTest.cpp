@@ -270,24 +270,17 @@ TEST(WavReader, ReadsSixteenAndEightBitMonoAndStereoAcrossBlockBorders)
     EXPECT_EQ(clip.frameCount, 4);
 }
 
-TEST(WavReader, ReadsAFileOthersHoldOpenAndAReadOnlyOne)
+TEST(WavReader, ReadsAReadOnlyFileAnotherProgramHoldsOpen)
 {
     WavFile wav(WavBuilder().Riff().Fmt(1, 1, 8000, 16).Data16(Ramp(100, 1)).Close().bytes);
-    {
-        // Another program reading and writing it, sharing as it should.
-        HANDLE other = CreateFileW(wav.Path().c_str(), GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   0, nullptr);
-        ASSERT_NE(other, INVALID_HANDLE_VALUE);
-        AudioClip clip;
-        EXPECT_TRUE(clip.LoadWav(wav.Path(), nullptr));
-        EXPECT_EQ(clip.frameCount, 100);
-        CloseHandle(other);
-    }
+    HANDLE other = CreateFileW(wav.Path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                               FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(SetFileAttributesW(wav.Path().c_str(), FILE_ATTRIBUTE_READONLY));
     AudioClip clip;
     EXPECT_TRUE(clip.LoadWav(wav.Path(), nullptr));
     EXPECT_EQ(clip.frameCount, 100);
+    CloseHandle(other);
     SetFileAttributesW(wav.Path().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -10,7 +10,6 @@
 #include "support/Fixtures.h"
 #include "support/MessageRecorder.h"
 #include "support/RecordingRange.h"
-#include "support/TempDir.h"
 
 namespace vorlune {
 namespace {
@@ -35,18 +34,21 @@ struct Render {
     RingtoneProject project;
     MessageRecorder window;
     std::vector<std::pair<WPARAM, LPARAM>> messages;
+    RenderFailure failure = RenderFailure::kNone;
 
-    // The job's last message: kJobSucceeded or kJobFailed, or -1 for neither.
+    // The job's one end message: kJobSucceeded or kJobFailed; -1 for none or more.
     int Run()
     {
         RenderJob job(window.Hwnd(), &project);
         if (!job.Start()) return -2;
         window.PumpUntil([&] { return !job.IsThreadAlive(); }, 120000);
+        failure = job.Failure();
         window.PumpPending();
         Collect();
-        for (auto it = messages.rbegin(); it != messages.rend(); ++it)
-            if (it->first == kJobSucceeded || it->first == kJobFailed) return int(it->first);
-        return -1;
+        int end = -1, ends = 0;
+        for (const auto& m : messages)
+            if (m.first == kJobSucceeded || m.first == kJobFailed) end = int(m.first), ++ends;
+        return ends == 1 ? end : -1;
     }
     void Collect()
     {
@@ -278,196 +280,111 @@ TEST(Render, TheSongsTagsReachTheRingtone)
     EXPECT_TRUE(untouched.openModes.empty());
 }
 
-// Decoding only the selection gives the very samples of decoding the whole
-// song and cropping it: same first and last frame, same values, at every
-// rate, mono and stereo, CBR (length from a scan) and VBR (from the Info tag).
+// Decoding only the selection gives the very samples of decoding the whole song
+// and cropping it, at every rate, mono and stereo, CBR (length from a scan) and
+// VBR (from the Info tag); selections at the start, middle, end, none (whole).
 TEST(Render, TheSelectionAloneDecodesToTheWholeSongsSamples)
 {
-    const wchar_t* songs[] = {L"cbr-8000-1.mp3",  L"vbr-8000-2.mp3",  L"cbr-22050-1.mp3", L"vbr-22050-2.mp3",
-                              L"cbr-44100-2.mp3", L"vbr-44100-1.mp3", L"cbr-48000-1.mp3", L"vbr-48000-2.mp3",
-                              L"long-44100-2.mp3"};
     const std::pair<double, double> selections[] = {{0.0, 0.3}, {0.35, 0.65}, {0.7, 1.0}, {0.5, 0.5}};
-    for (const wchar_t* name : songs) {
+    for (const wchar_t* name : {L"cbr-8000-1.mp3", L"vbr-8000-2.mp3", L"cbr-22050-1.mp3", L"vbr-22050-2.mp3",
+                                L"cbr-44100-2.mp3", L"vbr-44100-1.mp3", L"cbr-48000-1.mp3", L"vbr-48000-2.mp3",
+                                L"long-44100-2.mp3"}) {
         const std::wstring song = FixturePath((std::wstring(L"mp3\\") + name).c_str());
-        ASSERT_FALSE(song.empty());
         AudioDocument whole;
         ASSERT_TRUE(whole.Open(song, nullptr)) << name;
-        const int32_t frames = whole.Clip().buffer.frames;
         for (const auto& [a, b] : selections) {
             AudioDocument cropped, selected;
             ASSERT_TRUE(whole.Clip().CopyTo(cropped.Clip(), nullptr));
-            const FrameSpan span = SelectionFrames(a, b, frames);
-            if (span.first > 0 || span.end < frames) {
-                ASSERT_TRUE(cropped.Crop(int32_t(span.first), int32_t(span.end), false));
-            }
+            const FrameSpan span = SelectionFrames(a, b, whole.Clip().buffer.frames);
+            ASSERT_TRUE((span.first == 0 && span.end == whole.Clip().buffer.frames) ||
+                        cropped.Crop(int32_t(span.first), int32_t(span.end), false));
             ASSERT_TRUE(selected.OpenSelection(song, a, b, nullptr)) << name << " " << a;
-            const SampleBuffer& want = cropped.Clip().buffer;
-            const SampleBuffer& got = selected.Clip().buffer;
+            SampleBuffer &want = cropped.Clip().buffer, &got = selected.Clip().buffer;
             ASSERT_EQ(got.frames, want.frames) << name << " " << a;
             ASSERT_EQ(got.channels, want.channels);
             EXPECT_EQ(got.rate, want.rate);
-            EXPECT_EQ(selected.Clip().format.nChannels, cropped.Clip().format.nChannels);
             for (int c = 0; c < got.channels; ++c) {
-                const std::vector<float> g = Samples(selected.Clip().buffer.Channel(c));
-                const std::vector<float> w = Samples(cropped.Clip().buffer.Channel(c));
-                size_t differ = 0, first = g.size();
-                float worst = 0;
-                for (size_t i = 0; i < g.size(); ++i)
-                    if (g[i] != w[i]) {
-                        ++differ;
-                        first = std::min(first, i);
-                        worst = std::max(worst, std::abs(g[i] - w[i]));
-                    }
-                EXPECT_EQ(differ, 0u) << name << " selection " << a << ".." << b << " channel " << c << " from "
-                                      << first << " of " << g.size() << " by up to " << worst * 32768;
+                const std::vector<float> g = Samples(got.Channel(c)), w = Samples(want.Channel(c));
+                EXPECT_TRUE(g == w) << name << " selection " << a << ".." << b << " channel " << c << " from frame "
+                                    << std::mismatch(g.begin(), g.end(), w.begin()).first - g.begin();
             }
         }
     }
 }
 
-// The old file at the output path must survive everything but success.
-class ExistingOutput : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        output = folder.File(L"ring.mp3");
-        ASSERT_TRUE(test::WriteAll(output, old.data(), old.size()));
-    }
-    // The old file is there, byte for byte, alone in its folder, and no
-    // temporary file is left but the stores of a loaded document.
-    void ExpectUntouched(const char* what, size_t liveStores = 0)
-    {
-        EXPECT_EQ(test::ReadAll(output), old) << what;
-        EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::wstring>{L"ring.mp3"}) << what;
-        EXPECT_EQ(test::FilesIn(temp.Path()).size(), liveStores) << what;
-    }
-
-    test::PrivateTempFolder temp;
-    test::TempDir folder;
-    std::wstring output;
-    const std::vector<uint8_t> old = std::vector<uint8_t>(3000, uint8_t(0x5A));
-};
-
-TEST_F(ExistingOutput, SurvivesAFailureOrACancelInEveryStage)
+// The old file at the output path survives a failure or a cancel in every
+// stage byte for byte, and nothing is left beside it or in the temporary
+// folder (here the same folder) but the stores of the loaded document.
+TEST(Render, TheOldOutputSurvivesEveryFailureAndCancel)
 {
-    const std::wstring song = FixturePath(L"mp3\\long-44100-2.mp3");
-    // Cancels inside each stage, where its own range stands.
-    for (const uint32_t mark : {100u, 500u}) {
-        AudioDocument doc;
-        test::RecordingRange range;
-        range.Init(1000, 0);
-        range.cancelAbove = mark;
-        EXPECT_FALSE(doc.OpenSelection(song, 0.1, 0.9, &range));
-        EXPECT_TRUE(doc.IsEmpty());
-        ExpectUntouched("cancelled open");
-    }
+    const std::wstring song = FixturePath(L"mp3\\long-44100-2.mp3"), output = test::TempDirectory() + L"ring.mp3";
+    const std::vector<uint8_t> old(3000, uint8_t(0x5A));
+    ASSERT_TRUE(test::WriteAll(output, old.data(), old.size()));
+    const int files = test::CountTempFiles(L"*");
+    const auto expectUntouched = [&](const char* what, int stores) {
+        EXPECT_EQ(test::ReadAll(output), old) << what;
+        EXPECT_EQ(test::CountTempFiles(L"*"), files + stores) << what;
+    };
+    // Cancels inside the edit and save stages, where their own ranges stand.
     AudioDocument doc;
     ASSERT_TRUE(doc.OpenSelection(song, 0.25, 0.75, nullptr));
-    {
-        test::RecordingRange range;
-        range.Init(100, 0);
-        range.cancelAbove = 50;  // after the crop's share, before the fades
-        EXPECT_FALSE(EditForRingtone(doc, 0.0, 1.0, true, true, range));
-    }
+    test::RecordingRange edit;
+    edit.Init(100, 0);
+    edit.cancelAbove = 50;  // after the crop's share, before the fades
+    EXPECT_FALSE(EditForRingtone(doc, 0.0, 1.0, true, true, edit));
     for (const uint32_t mark : {1u, 1000u, 1999u}) {
-        test::RecordingRange range;
-        range.Init(2000, 0);
-        range.cancelAbove = mark;
-        EXPECT_FALSE(doc.SaveMp3(output, &range));
-        ExpectUntouched("cancelled save", 2);
+        test::RecordingRange save;
+        save.Init(2000, 0);
+        save.cancelAbove = mark;
+        EXPECT_FALSE(doc.SaveMp3(output, &save));
+        expectUntouched("cancelled save", 2);
     }
+    ASSERT_TRUE(doc.SaveMp3(output, nullptr));  // success replaces it
+    EXPECT_EQ(test::CountTempFiles(L"*"), files + 2);
+    EXPECT_NE(test::ReadAll(output), old);
+    ASSERT_TRUE(test::WriteAll(output, old.data(), old.size()));
 
-    // Failures: an unreadable song, and an output another program holds.
-    AudioDocument bad;
-    EXPECT_FALSE(bad.OpenSelection(FixturePath(L"mp3\\empty.mp3"), 0.9, 1.0, nullptr));
-    EXPECT_FALSE(bad.OpenSelection(FixturePath(L"mp3\\text.mp3"), 0.0, 1.0, nullptr));
-    ExpectUntouched("failed open", 2);
-    {
-        HANDLE held = CreateFileW(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        EXPECT_FALSE(doc.SaveMp3(output, nullptr));
-        CloseHandle(held);
-    }
-    ExpectUntouched("failed save", 2);
-
-    // And success replaces it in one piece.
-    ASSERT_TRUE(doc.SaveMp3(output, nullptr));
-    EXPECT_EQ(test::FilesIn(folder.Path()), std::vector<std::wstring>{L"ring.mp3"});
-    PcmWav w;
-    ASSERT_TRUE(Decode(output, w));
-    EXPECT_EQ(w.Frames(), uint32_t(doc.Clip().buffer.frames));
-}
-
-TEST_F(ExistingOutput, JobsSayWhyTheyFailedAndCancelsLeaveNothing)
-{
-    const std::wstring song = FixturePath(L"mp3\\long-44100-2.mp3");
-    const auto run = [&](const std::wstring& source, const std::wstring& out, RenderFailure& why) {
+    // Jobs that fail say why and post one "failed".
+    const auto failure = [&](const std::wstring& source, const std::wstring& out) {
         Render r;
         r.project.sourcePath = source;
         r.project.outputPath = out;
-        RenderJob job(r.window.Hwnd(), &r.project);
-        if (!job.Start()) return -2;
-        r.window.PumpUntil([&] { return !job.IsThreadAlive(); }, 120000);
-        r.window.PumpPending();
-        r.Collect();
-        why = job.Failure();
-        int ends = 0, last = -1;
-        for (const auto& m : r.messages)
-            if (m.first == kJobSucceeded || m.first == kJobFailed) ++ends, last = int(m.first);
-        return ends == 1 ? last : -ends - 10;
+        r.project.SetSelection(0.4, 0.5);
+        EXPECT_EQ(r.Run(), int(kJobFailed));
+        return r.failure;
     };
-    RenderFailure why;
-    EXPECT_EQ(run(folder.File(L"gone.mp3"), output, why), int(kJobFailed));
-    EXPECT_EQ(why, RenderFailure::kSongMissing);
-    EXPECT_EQ(run(FixturePath(L"mp3\\text.mp3"), output, why), int(kJobFailed));
-    EXPECT_EQ(why, RenderFailure::kSongUnreadable);
-    EXPECT_EQ(run(song, folder.File(L"no folder\\ring.mp3"), why), int(kJobFailed));
-    EXPECT_EQ(why, RenderFailure::kOutputFolderMissing);
-    EXPECT_EQ(run(song, song, why), int(kJobFailed));
-    EXPECT_EQ(why, RenderFailure::kOutputIsSong);
-    {
-        HANDLE held = CreateFileW(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(run(song, output, why), int(kJobFailed));
-        EXPECT_EQ(why, RenderFailure::kOutputNotWritable);
-        CloseHandle(held);
-    }
-    ExpectUntouched("failed jobs");
+    EXPECT_EQ(failure(test::TempDirectory() + L"gone.mp3", output), RenderFailure::kSongMissing);
+    EXPECT_EQ(failure(FixturePath(L"mp3\\text.mp3"), output), RenderFailure::kSongUnreadable);
+    EXPECT_EQ(failure(song, test::TempDirectory() + L"no folder\\ring.mp3"), RenderFailure::kOutputFolderMissing);
+    EXPECT_EQ(failure(song, song), RenderFailure::kOutputIsSong);
+    HANDLE held = CreateFileW(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(failure(song, output), RenderFailure::kOutputNotWritable);  // another program holds it
+    CloseHandle(held);
+    expectUntouched("failed jobs", 2);
 
-    // Cancels right after Start and once each stage has begun, as a window
-    // would: no end message, a short wait, the old file kept.
+    // Jobs cancelled right after Start and once each stage has begun (the
+    // open one in the job's own range), as a window would: no end message.
     for (const uint32_t mark : {0u, 1u, 1000u, 1100u, 1500u}) {
         Render r;
         r.project.sourcePath = song;
         r.project.outputPath = output;
         r.project.fadeIn = r.project.fadeOut = 1;
-        {
-            RenderJob job(r.window.Hwnd(), &r.project);
-            ASSERT_TRUE(job.Start());
-            if (mark > 0)
-                r.window.PumpUntil([&] {
-                    for (const auto& m : r.window.Messages())
-                        if (m.msg == WM_JOB_PROGRESS && m.wParam == kJobPosition && uint32_t(m.lParam) >= mark)
-                            return true;
-                    return !job.IsThreadAlive();
-                });
-            const DWORD t0 = GetTickCount();
-            job.CancelAndWait();
-            EXPECT_LT(GetTickCount() - t0, 3000u) << mark;
-            if (job.Failure() == RenderFailure::kNone) {  // ended before the cancel
-                ASSERT_TRUE(test::WriteAll(output, old.data(), old.size()));
-                continue;
-            }
-            EXPECT_EQ(job.Failure(), RenderFailure::kCancelled) << mark;
-        }
+        RenderJob job(r.window.Hwnd(), &r.project);
+        ASSERT_TRUE(job.Start());
+        r.window.PumpUntil([&] {
+            for (const auto& m : r.window.Messages())
+                if (m.msg == WM_JOB_PROGRESS && m.wParam == kJobPosition && uint32_t(m.lParam) >= mark) return true;
+            return mark == 0 || !job.IsThreadAlive();
+        });
+        const DWORD t0 = GetTickCount();
+        job.CancelAndWait();
+        EXPECT_LT(GetTickCount() - t0, 3000u) << mark;
+        EXPECT_EQ(job.Failure(), RenderFailure::kCancelled) << mark;
         r.window.PumpPending();
         r.Collect();
-        for (const auto& m : r.messages) {
-            EXPECT_NE(m.first, WPARAM(kJobSucceeded)) << mark;
-            EXPECT_NE(m.first, WPARAM(kJobFailed)) << mark;
-        }
+        for (const auto& m : r.messages) EXPECT_TRUE(m.first != kJobSucceeded && m.first != kJobFailed) << mark;
         r.project.Reset();
-        ExpectUntouched("cancelled job");
+        expectUntouched("cancelled job", 2);
     }
 }
 

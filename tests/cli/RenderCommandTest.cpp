@@ -166,46 +166,24 @@ TEST_F(RenderProgram, WithoutTheEncoderLibraryItSaysSo)
     buildFolder.resize(buildFolder.find_last_of(L'\\'));
     ASSERT_TRUE(test::Exists(buildFolder + L"\\lame_enc.dll"));
     const test::ChildResult planted =
-        test::RunChild(exe, L"\"" + song + L"\" \"" + dir.File(L"out.mp3") + L"\"", buildFolder);
-    ASSERT_TRUE(planted.finished);
+        test::RunChild(exe, Quoted(song) + L" " + Quoted(dir.File(L"out.mp3")), buildFolder);
     EXPECT_EQ(planted.exitCode, 1u);
     EXPECT_NE(planted.output.find("lame_enc.dll was not found"), std::string::npos) << planted.output;
 }
 
 TEST_F(RenderProgram, AKilledRenderLeavesNoCopyOfTheSongBehind)
 {
+    // Killed as soon as the song is in temporary files (in the folder the child shares with us).
     test::TempDir work;
-    test::PrivateTempFolder temp;
-    const std::wstring song = test::FixturePath(L"mp3\\long-44100-2.mp3");
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE log = CreateFileW(work.File(L"log.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(log, INVALID_HANDLE_VALUE);
-    const std::wstring exe = test::FromBuildPath(VORLUNE_RENDER_EXE);
-    std::wstring command = Quoted(exe) + L" " + Quoted(song) + L" " + Quoted(work.File(L"ring.mp3")) +
-                           L" --fade-in --fade-out";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = si.hStdError = log;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    CloseHandle(log);
-    // Killed as soon as the render holds the song in temporary files.
     bool holding = false;
-    for (int i = 0; i < 30000 && !holding; ++i) {
-        holding = !test::FilesIn(temp.Path()).empty();
-        if (!holding && WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
-    }
-    TerminateProcess(pi.hProcess, 9);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_TRUE(holding) << "the render never made a temporary file";
+    const test::ChildResult r = test::RunChild(
+        test::FromBuildPath(VORLUNE_RENDER_EXE),
+        Quoted(test::FixturePath(L"mp3\\long-44100-2.mp3")) + L" " + Quoted(work.File(L"ring.mp3")) + L" --fade-in",
+        {}, 120000, [&] { return holding = test::CountTempFiles(L"~Ve*") > 0; });
+    ASSERT_TRUE(holding) << r.output;
     // The system deletes them as it closes the dead process's handles.
-    for (int i = 0; i < 200 && !test::FilesIn(temp.Path()).empty(); ++i) Sleep(10);
-    EXPECT_TRUE(test::FilesIn(temp.Path()).empty());
+    for (int i = 0; i < 200 && test::CountTempFiles(L"~Ve*"); ++i) Sleep(10);
+    EXPECT_EQ(test::CountTempFiles(L"~Ve*"), 0);
     EXPECT_FALSE(test::Exists(work.File(L"ring.mp3")));
 }
 

@@ -7,7 +7,7 @@
 namespace vorlune::test {
 
 ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
-                     DWORD timeoutMs)
+                     DWORD timeoutMs, const std::function<bool()>& killWhen)
 {
     ChildResult result;
     TempPath log(L".log");
@@ -28,7 +28,9 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, con
                                     folder.empty() ? nullptr : folder.c_str(), &si, &pi) != 0;
     CloseHandle(out);
     if (!result.started) return result;
-    result.finished = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    const DWORD step = killWhen ? 1 : timeoutMs;
+    for (DWORD waited = 0; !result.finished && waited < timeoutMs && !(killWhen && killWhen()); waited += step)
+        result.finished = WaitForSingleObject(pi.hProcess, step) == WAIT_OBJECT_0;
     if (!result.finished) {
         TerminateProcess(pi.hProcess, 99);
         WaitForSingleObject(pi.hProcess, INFINITE);

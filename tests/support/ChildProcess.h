@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace vorlune::test {
@@ -14,9 +15,10 @@ struct ChildResult {
 };
 
 // Runs a program with a command line (the program's own name is put first)
-// and waits for it. The child's output is captured through a file.
+// and waits for it, killing it early once killWhen (asked every millisecond)
+// says so. The child's output is captured through a file.
 ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder = {},
-                     DWORD timeoutMs = 120000);
+                     DWORD timeoutMs = 120000, const std::function<bool()>& killWhen = {});
 
 // The Windows form of a path this build was told about in Unix form.
 std::wstring FromBuildPath(const char* unixPath);

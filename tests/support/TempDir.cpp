@@ -95,45 +95,4 @@ bool MakeSparseFile(const std::wstring& path, uint64_t length)
     return ok;
 }
 
-namespace {
-
-std::wstring Variable(const wchar_t* name)
-{
-    wchar_t value[32768];
-    const DWORD n = ::GetEnvironmentVariableW(name, value, 32768);
-    return n && n < 32768 ? std::wstring(value, n) : std::wstring();
-}
-
-void Restore(const wchar_t* name, const std::wstring& value)
-{
-    ::SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
-}
-
-}  // namespace
-
-PrivateTempFolder::PrivateTempFolder() : oldTmp_(Variable(L"TMP")), oldTemp_(Variable(L"TEMP"))
-{
-    ::SetEnvironmentVariableW(L"TMP", dir_.Path().c_str());
-    ::SetEnvironmentVariableW(L"TEMP", dir_.Path().c_str());
-}
-
-PrivateTempFolder::~PrivateTempFolder()
-{
-    Restore(L"TMP", oldTmp_);
-    Restore(L"TEMP", oldTemp_);
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& dir)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return names;
-}
-
 }  // namespace vorlune::test

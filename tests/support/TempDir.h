@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace vorlune::test {
 
@@ -24,24 +23,6 @@ public:
 private:
     std::wstring path_;
 };
-
-// A fresh directory that this process's TMP and TEMP point at while it
-// lives, so what a test (or a child it starts) leaves there is its own.
-class PrivateTempFolder {
-public:
-    PrivateTempFolder();
-    ~PrivateTempFolder();
-    PrivateTempFolder(const PrivateTempFolder&) = delete;
-    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
-    const std::wstring& Path() const { return dir_.Path(); }
-
-private:
-    TempDir dir_;
-    std::wstring oldTmp_, oldTemp_;
-};
-
-// The names of the files directly in a folder.
-std::vector<std::wstring> FilesIn(const std::wstring& dir);
 
 // Deletes a folder with everything in it.
 void RemoveTree(const std::wstring& dir);
