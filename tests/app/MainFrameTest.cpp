@@ -1,4 +1,5 @@
-// The frame as the program starts it, and the web links it opens.
+// The frame as the program starts it: its header and footer at work, and the
+// web links it opens.
 
 #include "app/MainFrame.h"
 
@@ -17,34 +18,45 @@
 namespace vorlune {
 namespace {
 
-TEST(MainFrame, HostsHeaderAndFooterAndStepsWithTheirButtons)
+TEST(MainFrame, StepsThroughTheHeaderBannersWithTheFooterButtons)
 {
     ASSERT_NE(test::UseProgramSkin(), nullptr);
     MainFrame frame;
-    HWND hwnd = frame.Create();
+    HWND hwnd = frame.Create(), header = frame.Header().Hwnd();
     ASSERT_NE(hwnd, nullptr);
-    RECT client{};
+    // A fixed 600 x 400 client area, the header on top, the footer at the bottom.
+    RECT client{}, parts[2]{};
     ::GetClientRect(hwnd, &client);
-    using Place = std::array<LONG, 4>;
-    EXPECT_EQ((Place{client.left, client.top, client.right, client.bottom}), (Place{0, 0, 600, 400}));
-    EXPECT_EQ(test::PlaceIn(frame.Header().Hwnd(), hwnd), (Place{0, 0, 600, 100}));
-    EXPECT_EQ(test::PlaceIn(frame.Footer().Hwnd(), hwnd), (Place{0, 350, 600, 400}));
+    ::GetWindowRect(header, &parts[0]);
+    ::GetWindowRect(frame.Footer().Hwnd(), &parts[1]);
+    ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(parts), 4);
+    EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, parts[0].top, parts[0].bottom, parts[1].top,
+                                 parts[1].bottom}),
+              (std::vector<LONG>{600, 400, 0, 100, 350, 400}));
 
+    const int banners[] = {IDJ_STEP1, IDJ_STEP2, IDJ_STEP3};
+    auto onStep = [&](int step) {
+        return frame.Header().Step() == step && test::SkinDifferences(header, IDJ_HEADER) == 0 &&
+               test::SkinDifferences(header, banners[step], 0, 0, {0, 65}) == 0;
+    };
     HWND back = frame.Footer().BackButton().Hwnd(), next = frame.Footer().NextButton().Hwnd();
+    frame.Header().PreviousStep();  // none before the first
+    EXPECT_TRUE(onStep(0));
     EXPECT_FALSE(::IsWindowEnabled(back));
     for (int step = 1; step <= 2; ++step) {
         EXPECT_TRUE(::IsWindowEnabled(next));
         test::Click(next, {5, 5}, {5, 5});
         test::PumpPending();
-        EXPECT_EQ(frame.Header().Step(), step);
+        EXPECT_TRUE(onStep(step));
     }
+    frame.Header().NextStep();  // none after the last
+    EXPECT_TRUE(onStep(2));
     EXPECT_FALSE(::IsWindowEnabled(next));
-    EXPECT_TRUE(::IsWindowEnabled(back));
     test::Click(back, {5, 5}, {5, 5});
     test::PumpPending();
-    EXPECT_EQ(frame.Header().Step(), 1);
+    EXPECT_TRUE(onStep(1));
     ::SendMessageW(hwnd, WM_COMMAND, ID_STEP3_NEW, 0);
-    EXPECT_EQ(frame.Header().Step(), 0);
+    EXPECT_TRUE(onStep(0));
 
     ::SendMessageW(hwnd, WM_COMMAND, ID_APP_EXIT, 0);
     test::PumpPending();
@@ -75,28 +87,25 @@ public:
     }
     bool Ok() const { return ok_; }
 
-    // The addresses recorded so far; a line still being written is left out.
-    std::vector<std::string> Addresses() const
+    // The addresses recorded, once there are `count` or after 20 s; a line
+    // still being written is left out.
+    std::vector<std::string> Addresses(size_t count) const
     {
-        const std::vector<uint8_t> bytes = test::ReadAll(log_);
-        std::istringstream in(std::string(bytes.begin(), bytes.end()));
         std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line) && !in.eof();) lines.push_back(line);
+        test::PumpUntil([&] {
+            const std::vector<uint8_t> bytes = test::ReadAll(log_);
+            std::istringstream in(std::string(bytes.begin(), bytes.end()));
+            lines.clear();
+            for (std::string line; std::getline(in, line) && !in.eof();) lines.push_back(line);
+            return lines.size() >= count;
+        }, 20000);
         return lines;
-    }
-    // The next address the browser is started with; empty after the timeout.
-    std::string Next()
-    {
-        test::PumpUntil([&] { return Addresses().size() > taken_; }, 20000);
-        const std::vector<std::string> all = Addresses();
-        return all.size() > taken_ ? all[taken_++] : std::string();
     }
 
 private:
     static constexpr const wchar_t* kKey = L"Software\\Wine\\WineBrowser";
     std::wstring script_, log_;
     bool ok_ = false;
-    size_t taken_ = 0;
 };
 
 TEST(WebLinks, FooterLinkAndBothCommandsOpenTheirAddresses)
@@ -114,15 +123,16 @@ TEST(WebLinks, FooterLinkAndBothCommandsOpenTheirAddresses)
     MainFrame frame;
     ASSERT_NE(frame.Create(), nullptr);
     HWND link = frame.Footer().Link().Hwnd();
-    // Pressed on the link, released outside: no browser. Released inside: the website.
+    // Pressed on the link, released outside: no browser. Released inside: the
+    // website. One at a time: the browsers run side by side.
+    using Urls = std::vector<std::string>;
     test::Click(link, {20, 8}, {400, 8}, {{400, 8}});
     test::Click(link, {20, 8}, {30, 9}, {{300, 8}, {30, 9}});
-    EXPECT_EQ(browser.Next(), website);
+    EXPECT_EQ(browser.Addresses(1), Urls{website});
     EXPECT_EQ(::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_HELP_WEBSITE, 0), 0);
-    EXPECT_EQ(browser.Next(), website);
+    EXPECT_EQ(browser.Addresses(2), (Urls{website, website}));
     EXPECT_EQ(::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP1_MONO_TO_STEREO, 0), 0);
-    EXPECT_EQ(browser.Next(), second);
-    EXPECT_EQ(browser.Addresses().size(), 3u);
+    EXPECT_EQ(browser.Addresses(3), (Urls{website, website, second}));
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include "controls/ControlTesting.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
 
 #include <string>
 
 #include "gfx/ImageResource.h"
 #include "gfx/JpegPicture.h"
-#include "support/GdiObjectCount.h"
 #include "win/AppModule.h"
 #include "win/Handle.h"
 
@@ -77,14 +75,6 @@ int SkinDifferences(HWND hwnd, int id, int cells, int cell, POINT at)
     return n;
 }
 
-std::array<LONG, 4> PlaceIn(HWND child, HWND parent)
-{
-    RECT r{};
-    ::GetWindowRect(child, &r);
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 void PumpPending()
 {
     for (MSG msg; ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
@@ -100,51 +90,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
-}
-
-namespace {
-
-BOOL CALLBACK CountWindow(HWND, LPARAM count)
-{
-    ++*reinterpret_cast<long*>(count);
-    return TRUE;
-}
-
-BOOL CALLBACK CountWithChildren(HWND hwnd, LPARAM count)
-{
-    ::EnumChildWindows(hwnd, &CountWindow, count);
-    return CountWindow(hwnd, count);
-}
-
-}  // namespace
-
-long UserObjectCount()
-{
-    long count = static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS));
-    if (count == 0) ::EnumThreadWindows(::GetCurrentThreadId(), &CountWithChildren, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-void ExpectNoObjectsLeftByCycles(const std::function<void(int)>& cycle)
-{
-    // Pumps until the GDI count stays still: a newly shown window gets its
-    // display events late, more so on a busy machine, and objects with them.
-    auto settle = [] {
-        for (long i = 0, last = -1, now = 0; i < 20 && now != last; ++i) {
-            last = now;
-            PumpUntil([] { return false; }, 250);
-            now = GdiObjectCount();
-        }
-    };
-    constexpr int kCycles = 100;
-    cycle(0);
-    settle();
-    const long gdi = GdiObjectCount(), user = UserObjectCount();
-    for (int i = 1; i <= kCycles; ++i) cycle(i);
-    settle();
-    EXPECT_EQ(UserObjectCount(), user);
-    EXPECT_GE(GdiObjectCount(), gdi);
-    EXPECT_LT(GdiObjectCount() - gdi, kCycles / 10) << "GDI objects left behind by the cycles";
 }
 
 void MouseMove(HWND hwnd, POINT at, WPARAM keys) { ::SendMessageW(hwnd, WM_MOUSEMOVE, keys, MAKELPARAM(at.x, at.y)); }

@@ -14,12 +14,9 @@ namespace vorlune::test {
 // the module the windows take their skin from; null when it is missing.
 HMODULE UseProgramSkin();
 
-// A WM_COMMAND as wParam and lParam.
+// A WM_COMMAND's wParam and lParam.
 using Command = std::array<UINT_PTR, 2>;
-inline Command CommandOf(UINT id, UINT code, HWND from)
-{
-    return {MAKEWPARAM(id, code), reinterpret_cast<UINT_PTR>(from)};
-}
+inline Command CommandOf(UINT id, UINT code, HWND from) { return {MAKEWPARAM(id, code), reinterpret_cast<UINT_PTR>(from)}; }
 
 // Hosts controls and records the WM_COMMAND messages it gets. Top-level and
 // hidden when parent is null, by default where the cursor never is (not the
@@ -28,7 +25,6 @@ class HostWindow : public Window {
 public:
     ~HostWindow() override { Destroy(); }
     HWND Create(HWND parent = nullptr, const RECT& rect = RECT{0, 540, 640, 1000});
-
     std::vector<Command> commands;
     std::function<void()> onCommand;
 
@@ -39,24 +35,13 @@ protected:
 // Pixels that differ between hwnd's client area, as painted for
 // WM_PRINTCLIENT, and a skin picture placed at `at`: the JPEG `id`, or (cells
 // > 0) the cell `cell` of the strip bitmap `id`, which must then fill the
-// client area exactly. -1 when either picture cannot be had or the window
-// leaves the DC with another bitmap or origin than it got.
+// client area exactly. -1 when a picture cannot be had or the window leaves
+// the DC with another bitmap or origin than it got.
 int SkinDifferences(HWND hwnd, int id, int cells = 0, int cell = 0, POINT at = {0, 0});
-
-// Where child lies in parent's client area: left, top, right, bottom.
-std::array<LONG, 4> PlaceIn(HWND child, HWND parent);
 
 void PumpPending();
 // Pumps this thread's messages until done() or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-
-// The system's count where it has one, else (Wine) this thread's windows.
-long UserObjectCount();
-
-// Runs cycle once to load what it loads, then a hundred times: after them no
-// window is left and no GDI object per round. Wine now and then makes a few
-// objects of its own for a shown window; a leak of ours grows with the rounds.
-void ExpectNoObjectsLeftByCycles(const std::function<void(int)>& cycle);
 
 // Mouse messages as the mouse makes them: down, moves through path, up.
 void Click(HWND hwnd, POINT down, POINT up, const std::vector<POINT>& path = {});

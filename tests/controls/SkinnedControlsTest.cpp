@@ -1,6 +1,6 @@
-// The bitmap button, header, footer, check box and link on real windows:
-// their looks compared with the skin's own pictures, their clicks made of
-// mouse messages.
+// The bitmap button, footer, check box and link on real windows: their looks
+// compared with the skin's own pictures, their clicks made of mouse messages.
+// The header's banners are checked in the frame's test.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include "controls/VeViewFooter.h"
 #include "controls/VeViewHeader.h"
 #include "res/resource.h"
+#include "support/GdiObjectCount.h"
 
 namespace vorlune {
 namespace {
@@ -20,7 +21,21 @@ using test::CommandOf;
 using test::MouseMove;
 using test::SkinDifferences;
 using Commands = std::vector<test::Command>;
-using Place = std::array<LONG, 4>;
+
+// USER objects: this thread's windows (Wine's GetGuiResources counts none).
+BOOL CALLBACK CountWindows(HWND hwnd, LPARAM count)
+{
+    ++*reinterpret_cast<long*>(count);
+    if (!(::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) ::EnumChildWindows(hwnd, &CountWindows, count);
+    return TRUE;
+}
+
+long UserObjectCount()
+{
+    long count = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindows, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
 
 void Press(HWND hwnd) { ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); }
 void Release(HWND hwnd) { ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }
@@ -46,10 +61,10 @@ protected:
 
 TEST_F(SkinnedControls, ButtonShowsTheCellOfEachStateAndMinusOneShowsNormal)
 {
+    // Each look fills the button exactly: it took the size of one cell.
     BitmapButton back, choose;
     HWND hwnd = MakeButton(back, IDB_BACK, 4), other = MakeButton(choose, IDB_CHOOSE_SONG, 3);
     ASSERT_TRUE(hwnd && other);
-    // Each look fills the button exactly: it took the size of one cell.
     EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 0), 0);
     MouseMove(hwnd, {5, 5});
     EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 2), 0);
@@ -72,48 +87,30 @@ TEST_F(SkinnedControls, ButtonShowsTheCellOfEachStateAndMinusOneShowsNormal)
     EXPECT_EQ(SkinDifferences(other, IDB_CHOOSE_SONG, 3, 0), 0);
 }
 
-TEST_F(SkinnedControls, ButtonSendsOneClickOnlyWhenReleasedOverIt)
+TEST_F(SkinnedControls, ButtonSendsOneClickOnlyForAPressReleasedOverItThatKeptTheCapture)
 {
     BitmapButton back;
     HWND hwnd = MakeButton(back, IDB_BACK, 4, 4321);
     ASSERT_NE(hwnd, nullptr);
     ::SetFocus(host.Hwnd());
     const HWND focus = ::GetFocus();
-
     Click(hwnd, {10, 10}, {300, 10}, {{40, 10}, {300, 10}});  // out and released outside
     Release(hwnd);                                            // a release without a press
-    EXPECT_TRUE(host.commands.empty());
-    EXPECT_FALSE(back.IsPressed());
-
-    Click(hwnd, {10, 10}, {20, 20}, {{-5, 10}, {20, 20}});  // out and back in: sent before the release returns
-    EXPECT_EQ(host.commands, Commands{CommandOf(4321, BN_CLICKED, hwnd)});
-    EXPECT_EQ(::GetFocus(), focus);
-    EXPECT_NE(::GetCapture(), hwnd);
-    test::PumpPending();
-    EXPECT_EQ(host.commands.size(), 1u);
-}
-
-TEST_F(SkinnedControls, ButtonPressEndsWhenTheCaptureGoes)
-{
-    BitmapButton back;
-    HWND hwnd = MakeButton(back, IDB_BACK, 4);
-    ASSERT_NE(hwnd, nullptr);
     Press(hwnd);
-    ASSERT_TRUE(back.IsPressed());
-    ::SetCapture(host.Hwnd());
+    ::SetCapture(host.Hwnd());  // someone else takes the capture
     EXPECT_FALSE(back.IsPressed());
     EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 0), 0);
     ::ReleaseCapture();
     Release(hwnd);
-    EXPECT_TRUE(host.commands.empty());
-
     Press(hwnd);
     ::SendMessageW(hwnd, WM_CANCELMODE, 0, 0);
     EXPECT_FALSE(back.IsPressed());
     EXPECT_NE(::GetCapture(), hwnd);
+    Release(hwnd);
+    EXPECT_TRUE(host.commands.empty());
 
-    // The click opens something modal that captures the mouse: the button
-    // does not stay pushed behind it.
+    // Out and back in: one click, sent before the release returns. It opens
+    // something modal that takes the capture: the button does not stay pushed.
     host.onCommand = [&] {
         ::SetCapture(host.Hwnd());
         EXPECT_FALSE(back.IsPressed());
@@ -121,27 +118,12 @@ TEST_F(SkinnedControls, ButtonPressEndsWhenTheCaptureGoes)
         ::ReleaseCapture();
     };
     MouseMove(hwnd, {5, 5});
-    Click(hwnd, {5, 5}, {5, 5});
+    Click(hwnd, {10, 10}, {20, 20}, {{-5, 10}, {20, 20}});
+    EXPECT_EQ(host.commands, Commands{CommandOf(4321, BN_CLICKED, hwnd)});
+    EXPECT_EQ(::GetFocus(), focus);
+    EXPECT_NE(::GetCapture(), hwnd);
+    test::PumpPending();
     EXPECT_EQ(host.commands.size(), 1u);
-}
-
-TEST_F(SkinnedControls, HeaderShowsTheBannerOfTheCurrentStep)
-{
-    VeViewHeader header;
-    HWND hwnd = header.Create(host.Hwnd(), RECT{0, 0, 600, 100});
-    ASSERT_NE(hwnd, nullptr);
-    auto shows = [&](int banner) {
-        return SkinDifferences(hwnd, IDJ_HEADER) == 0 && SkinDifferences(hwnd, banner, 0, 0, {0, 65}) == 0;
-    };
-    header.PreviousStep();  // stays on the first
-    for (int banner : {IDJ_STEP1, IDJ_STEP2, IDJ_STEP3, IDJ_STEP3}) {
-        EXPECT_TRUE(shows(banner)) << banner;
-        header.NextStep();
-    }
-    header.PreviousStep();
-    EXPECT_TRUE(shows(IDJ_STEP2));
-    header.FirstStep();
-    EXPECT_TRUE(shows(IDJ_STEP1));
 }
 
 TEST_F(SkinnedControls, FooterPostsItsButtonsClicksUnchangedToTheTopLevelWindow)
@@ -151,13 +133,8 @@ TEST_F(SkinnedControls, FooterPostsItsButtonsClicksUnchangedToTheTopLevelWindow)
     VeViewFooter footer;
     HWND hwnd = footer.Create(view.Hwnd(), RECT{0, 350, 600, 400});
     ASSERT_NE(hwnd, nullptr);
-    HWND back = ::GetDlgItem(hwnd, ID_WIZARD_BACK), next = ::GetDlgItem(hwnd, ID_WIZARD_NEXT);
-    ASSERT_TRUE(back == footer.BackButton().Hwnd() && next == footer.NextButton().Hwnd());
-    EXPECT_EQ(test::PlaceIn(back, hwnd), (Place{356, 10, 467, 42}));
-    EXPECT_EQ(test::PlaceIn(next, hwnd), (Place{475, 10, 586, 42}));
-    EXPECT_EQ(test::PlaceIn(footer.Link().Hwnd(), hwnd), (Place{16, 18, 245, 35}));
+    HWND back = footer.BackButton().Hwnd(), next = footer.NextButton().Hwnd();
     EXPECT_EQ(SkinDifferences(hwnd, IDJ_FOOTER), 0);
-    EXPECT_EQ(SkinDifferences(next, IDB_NEXT, 4, 0), 0);
 
     test::PumpPending();
     Click(back, {5, 5}, {5, 5});
@@ -174,17 +151,15 @@ TEST_F(SkinnedControls, CheckBoxFlipsItsLookAndSendsOneCommandPerClick)
     struct Case {
         int unchecked, checked;
         UINT id;
-        LONG x, width;
+        LONG x;
     };
-    for (const Case& c : {Case{IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN, 333, 70},
-                          Case{IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT, 423, 80}}) {
+    for (const Case& c : {Case{IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN, 333},
+                          Case{IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT, 423}}) {
         SCOPED_TRACE(c.id);
         host.commands.clear();
         VeCheckboxCtrl box(c.unchecked, c.checked, c.id);
         ASSERT_NE(box.Create(host.Hwnd(), POINT{c.x, 183}), nullptr);
-        EXPECT_EQ(test::PlaceIn(box.Hwnd(), host.Hwnd()), (Place{c.x, 183, c.x + c.width, 183 + 18}));
-        HWND inner = ::GetDlgItem(box.Hwnd(), c.id);
-        ASSERT_EQ(inner, box.Button().Hwnd());
+        HWND inner = box.Button().Hwnd();
         EXPECT_EQ(SkinDifferences(inner, c.unchecked, 4, 0), 0);
 
         MouseMove(inner, {3, 3});
@@ -217,8 +192,6 @@ TEST_F(SkinnedControls, LinkLightsUpUnderTheMouse)
     MouseMove(hwnd, {10, 8});
     ::SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(SkinDifferences(hwnd, IDJ_LINK), 0);
-    ::SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
 }
 
 TEST_F(SkinnedControls, PaintHoverAndClickCyclesLeaveNoObjectsBehind)
@@ -231,7 +204,7 @@ TEST_F(SkinnedControls, PaintHoverAndClickCyclesLeaveNoObjectsBehind)
     ASSERT_NE(box.Create(host.Hwnd(), POINT{333, 183}), nullptr);
     ::ShowWindow(host.Hwnd(), SW_SHOWNA);
     HWND link = footer.Link().Hwnd(), next = footer.NextButton().Hwnd(), inner = box.Button().Hwnd();
-    test::ExpectNoObjectsLeftByCycles([&](int i) {
+    auto cycle = [&](int i) {
         for (HWND hwnd : {link, next, inner}) MouseMove(hwnd, {5, 5});
         Click(next, {5, 5}, {5, 5});
         Click(inner, {5, 5}, {5, 5});
@@ -241,8 +214,27 @@ TEST_F(SkinnedControls, PaintHoverAndClickCyclesLeaveNoObjectsBehind)
         SkinDifferences(footer.Hwnd(), IDJ_FOOTER);
         SkinDifferences(next, IDB_NEXT, 4, 0);
         test::PumpPending();
-    });
+    };
+    // Counted once the GDI count stays still: a newly shown window gets its
+    // display events late, more so on a busy machine, and objects with them.
+    auto settle = [] {
+        for (long i = 0, last = -1, now = 0; i < 20 && now != last; ++i) {
+            last = now;
+            test::PumpUntil([] { return false; }, 250);
+            now = test::GdiObjectCount();
+        }
+    };
+    cycle(0);  // loads what the controls load once
+    settle();
+    const long gdi = test::GdiObjectCount(), user = UserObjectCount();
+    for (int i = 1; i <= 100; ++i) cycle(i);
+    settle();
+    EXPECT_EQ(UserObjectCount(), user);
     EXPECT_EQ(host.commands.size(), 2 * 101u);  // every click arrived
+    // Wine now and then makes a few objects of its own for a shown window;
+    // a leak of ours grows with the rounds.
+    EXPECT_GE(test::GdiObjectCount(), gdi);
+    EXPECT_LT(test::GdiObjectCount() - gdi, 10) << "GDI objects left behind by the cycles";
 }
 
 // Hover with the real cursor: Wine sends the leave notification only after
@@ -271,7 +263,7 @@ TEST(RealInput, ButtonAndLinkFollowTheCursorInAndOut)
     long user = 0;
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(round);
-        if (round == 1) user = test::UserObjectCount();  // after the first round has loaded the cursors
+        if (round == 1) user = UserObjectCount();  // after the first round has loaded the cursors
         CursorTo(next.Hwnd());
         ASSERT_TRUE(test::PumpUntil([&] { return next.IsHovered(); }, 5000));
         EXPECT_EQ(SkinDifferences(next.Hwnd(), IDB_NEXT, 4, 2), 0);
@@ -282,7 +274,7 @@ TEST(RealInput, ButtonAndLinkFollowTheCursorInAndOut)
         ASSERT_TRUE(test::PumpUntil([&] { return !link.IsHovered(); }, 5000));
     }
     test::PumpPending();
-    EXPECT_EQ(test::UserObjectCount(), user);
+    EXPECT_EQ(UserObjectCount(), user);
 }
 
 }  // namespace
