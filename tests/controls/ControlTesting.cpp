@@ -31,7 +31,7 @@ HWND HostWindow::Create(HWND parent, const RECT& rect)
     static const WindowClass cls{L"VorluneTestHost", nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)};
     // No caption: activation by other programs would paint one, and the
     // system makes its caption objects the first time it does.
-    return CreateWindowOf(cls, parent, rect, parent ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN : WS_POPUP | WS_CLIPCHILDREN);
+    return CreateWindowOf(cls, parent, rect, (parent ? WS_CHILD | WS_VISIBLE : WS_POPUP) | WS_CLIPCHILDREN);
 }
 
 bool HostWindow::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

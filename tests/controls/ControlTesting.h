@@ -16,7 +16,10 @@ HMODULE UseProgramSkin();
 
 // A WM_COMMAND's wParam and lParam.
 using Command = std::array<UINT_PTR, 2>;
-inline Command CommandOf(UINT id, UINT code, HWND from) { return {MAKEWPARAM(id, code), reinterpret_cast<UINT_PTR>(from)}; }
+inline Command CommandOf(UINT id, UINT code, HWND from)
+{
+    return {MAKEWPARAM(id, code), reinterpret_cast<UINT_PTR>(from)};
+}
 
 // Hosts controls and records the WM_COMMAND messages it gets. Top-level and
 // hidden when parent is null, by default where the cursor never is (not the

@@ -148,34 +148,29 @@ TEST_F(SkinnedControls, FooterPostsItsButtonsClicksUnchangedToTheTopLevelWindow)
 
 TEST_F(SkinnedControls, CheckBoxFlipsItsLookAndSendsOneCommandPerClick)
 {
-    struct Case {
-        int unchecked, checked;
-        UINT id;
-        LONG x;
-    };
-    for (const Case& c : {Case{IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN, 333},
-                          Case{IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT, 423}}) {
-        SCOPED_TRACE(c.id);
+    for (const auto& [unchecked, checked, id] : {std::array{IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN},
+                                                  std::array{IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT}}) {
+        SCOPED_TRACE(id);
         host.commands.clear();
-        VeCheckboxCtrl box(c.unchecked, c.checked, c.id);
-        ASSERT_NE(box.Create(host.Hwnd(), POINT{c.x, 183}), nullptr);
+        VeCheckboxCtrl box(unchecked, checked, id);
+        ASSERT_NE(box.Create(host.Hwnd(), POINT{333, 183}), nullptr);
         HWND inner = box.Button().Hwnd();
-        EXPECT_EQ(SkinDifferences(inner, c.unchecked, 4, 0), 0);
+        EXPECT_EQ(SkinDifferences(inner, unchecked, 4, 0), 0);
 
         MouseMove(inner, {3, 3});
         Click(inner, {3, 3}, {3, 3});
-        EXPECT_EQ(host.commands, Commands{CommandOf(c.id, 0, inner)});  // sent: here before any pumping
+        EXPECT_EQ(host.commands, Commands{CommandOf(id, 0, inner)});  // sent: here before any pumping
         EXPECT_TRUE(box.IsChecked());
-        EXPECT_EQ(SkinDifferences(inner, c.checked, 4, 2), 0);  // still under the mouse
+        EXPECT_EQ(SkinDifferences(inner, checked, 4, 2), 0);  // still under the mouse
         ::SendMessageW(inner, WM_MOUSELEAVE, 0, 0);
-        EXPECT_EQ(SkinDifferences(inner, c.checked, 4, 0), 0);
+        EXPECT_EQ(SkinDifferences(inner, checked, 4, 0), 0);
 
         Click(inner, {3, 3}, {3, 3});
         ::SendMessageW(inner, WM_MOUSELEAVE, 0, 0);
         test::PumpPending();
         EXPECT_EQ(host.commands.size(), 2u);
         EXPECT_FALSE(box.IsChecked());
-        EXPECT_EQ(SkinDifferences(inner, c.unchecked, 4, 0), 0);
+        EXPECT_EQ(SkinDifferences(inner, unchecked, 4, 0), 0);
     }
 }
 
