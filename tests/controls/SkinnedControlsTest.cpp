@@ -1,26 +1,44 @@
-// Header, footer, check box and link on real windows, compared with the
-// skin pictures they show.
+// The bitmap button, footer, check box and link on real windows: their looks
+// compared with the skin's own pictures, their clicks made of mouse messages.
+// The header's banners are checked in the frame's test.
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
+#include "controls/BitmapButton.h"
 #include "controls/ControlTesting.h"
+#include "controls/SkinArt.h"
 #include "controls/VeCheckboxCtrl.h"
-#include "controls/VeFooterLinkCtrl.h"
 #include "controls/VeViewFooter.h"
 #include "controls/VeViewHeader.h"
 #include "res/resource.h"
 #include "support/GdiObjectCount.h"
-#include "support/ProgramSkin.h"
 
 namespace vorlune {
 namespace {
 
 using test::Click;
-using test::CountCellDifferences;
-using test::CountDifferences;
-using test::PointParam;
+using test::CommandOf;
+using test::MouseMove;
+using test::SkinDifferences;
+using Commands = std::vector<test::Command>;
+
+// USER objects: this thread's windows (Wine's GetGuiResources counts none).
+BOOL CALLBACK CountWindows(HWND hwnd, LPARAM count)
+{
+    ++*reinterpret_cast<long*>(count);
+    if (!(::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) ::EnumChildWindows(hwnd, &CountWindows, count);
+    return TRUE;
+}
+
+long UserObjectCount()
+{
+    long count = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindows, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void Press(HWND hwnd) { ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); }
+void Release(HWND hwnd) { ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }
 
 class SkinnedControls : public ::testing::Test {
 protected:
@@ -30,192 +48,228 @@ protected:
         ASSERT_NE(host.Create(), nullptr);
     }
 
-    static int DiffersFromJpeg(const Surface24& shot, POINT at, int id)
+    // A button of `cells` looks from the strip, created in the host.
+    HWND MakeButton(BitmapButton& button, int strip, int cells, UINT id = ID_WIZARD_BACK)
     {
-        Surface24 skin;
-        if (!test::DecodeSkin(id, ImageType::Jpeg, skin)) return -1;
-        return CountDifferences(shot, at, skin, skin.Bounds());
-    }
-
-    static std::vector<LONG> Corners(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-    static RECT RectIn(HWND child, HWND parent)
-    {
-        RECT r{};
-        ::GetWindowRect(child, &r);
-        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        return r;
+        button.SetImageList(LoadSkinStrip(strip, cells));
+        button.SetImages(0, 1, 2, cells > 3 ? 3 : -1);
+        return button.Create(host.Hwnd(), RECT{20, 10, 30, 20}, id);
     }
 
     test::HostWindow host;
 };
 
-TEST_F(SkinnedControls, HeaderShowsTheBannerOverTheCurrentStep)
+TEST_F(SkinnedControls, ButtonShowsTheCellOfEachStateAndMinusOneShowsNormal)
 {
-    VeViewHeader header;
-    ASSERT_NE(header.Create(host.Hwnd(), RECT{0, 0, 600, 100}), nullptr);
-    auto shows = [&](int banner) {
-        Surface24 shot;
-        if (!test::PrintClient(header.Hwnd(), shot)) return false;
-        return DiffersFromJpeg(shot, {0, 0}, IDJ_HEADER) == 0 && DiffersFromJpeg(shot, {0, 65}, banner) == 0;
-    };
-    EXPECT_TRUE(shows(IDJ_STEP1));
-    header.PreviousStep();
-    EXPECT_EQ(header.Step(), 0);
-    header.NextStep();
-    EXPECT_TRUE(shows(IDJ_STEP2));
-    header.NextStep();
-    header.NextStep();
-    EXPECT_EQ(header.Step(), 2);
-    EXPECT_TRUE(shows(IDJ_STEP3));
-    header.PreviousStep();
-    EXPECT_TRUE(shows(IDJ_STEP2));
-    header.FirstStep();
-    EXPECT_TRUE(shows(IDJ_STEP1));
+    // Each look fills the button exactly: it took the size of one cell.
+    BitmapButton back, choose;
+    HWND hwnd = MakeButton(back, IDB_BACK, 4), other = MakeButton(choose, IDB_CHOOSE_SONG, 3);
+    ASSERT_TRUE(hwnd && other);
+    EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 0), 0);
+    MouseMove(hwnd, {5, 5});
+    EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 2), 0);
+    Press(hwnd);
+    EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 1), 0);
+    Release(hwnd);
+    ::SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 0), 0);
+    ::EnableWindow(hwnd, FALSE);
+    EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 3), 0);
+
+    // No disabled look: the normal one. Then no hover or pushed look either.
+    ::EnableWindow(other, FALSE);
+    EXPECT_EQ(SkinDifferences(other, IDB_CHOOSE_SONG, 3, 0), 0);
+    ::EnableWindow(other, TRUE);
+    MouseMove(other, {5, 5});
+    EXPECT_EQ(SkinDifferences(other, IDB_CHOOSE_SONG, 3, 2), 0);
+    choose.SetImages(0);
+    Press(other);
+    EXPECT_EQ(SkinDifferences(other, IDB_CHOOSE_SONG, 3, 0), 0);
 }
 
-TEST_F(SkinnedControls, FooterPlacesItsPartsAndPostsClicksToTheTopLevelWindow)
+TEST_F(SkinnedControls, ButtonSendsOneClickOnlyForAPressReleasedOverItThatKeptTheCapture)
 {
-    // Inside a view, as in the wizard: the clicks skip the view.
-    test::HostWindow view;
+    BitmapButton back;
+    HWND hwnd = MakeButton(back, IDB_BACK, 4, 4321);
+    ASSERT_NE(hwnd, nullptr);
+    ::SetFocus(host.Hwnd());
+    const HWND focus = ::GetFocus();
+    Click(hwnd, {10, 10}, {300, 10}, {{40, 10}, {300, 10}});  // out and released outside
+    Release(hwnd);                                            // a release without a press
+    Press(hwnd);
+    ::SetCapture(host.Hwnd());  // someone else takes the capture
+    EXPECT_FALSE(back.IsPressed());
+    EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 0), 0);
+    ::ReleaseCapture();
+    Release(hwnd);
+    Press(hwnd);
+    ::SendMessageW(hwnd, WM_CANCELMODE, 0, 0);
+    EXPECT_FALSE(back.IsPressed());
+    EXPECT_NE(::GetCapture(), hwnd);
+    Release(hwnd);
+    EXPECT_TRUE(host.commands.empty());
+
+    // Out and back in: one click, sent before the release returns. It opens
+    // something modal that takes the capture: the button does not stay pushed.
+    host.onCommand = [&] {
+        ::SetCapture(host.Hwnd());
+        EXPECT_FALSE(back.IsPressed());
+        EXPECT_EQ(SkinDifferences(hwnd, IDB_BACK, 4, 2), 0);
+        ::ReleaseCapture();
+    };
+    MouseMove(hwnd, {5, 5});
+    Click(hwnd, {10, 10}, {20, 20}, {{-5, 10}, {20, 20}});
+    EXPECT_EQ(host.commands, Commands{CommandOf(4321, BN_CLICKED, hwnd)});
+    EXPECT_EQ(::GetFocus(), focus);
+    EXPECT_NE(::GetCapture(), hwnd);
+    test::PumpPending();
+    EXPECT_EQ(host.commands.size(), 1u);
+}
+
+TEST_F(SkinnedControls, FooterPostsItsButtonsClicksUnchangedToTheTopLevelWindow)
+{
+    test::HostWindow view;  // as in the wizard: the clicks skip the view
     ASSERT_NE(view.Create(host.Hwnd(), RECT{0, 0, 600, 400}), nullptr);
     VeViewFooter footer;
-    ASSERT_NE(footer.Create(view.Hwnd(), RECT{0, 350, 600, 400}), nullptr);
-
-    HWND back = ::GetDlgItem(footer.Hwnd(), ID_WIZARD_BACK);
-    HWND next = ::GetDlgItem(footer.Hwnd(), ID_WIZARD_NEXT);
-    ASSERT_EQ(back, footer.BackButton().Hwnd());
-    ASSERT_EQ(next, footer.NextButton().Hwnd());
-    const RECT backAt = RectIn(back, footer.Hwnd()), nextAt = RectIn(next, footer.Hwnd());
-    const RECT linkAt = RectIn(footer.Link().Hwnd(), footer.Hwnd());
-    EXPECT_EQ(Corners(backAt), Corners(RECT{356, 10, 467, 42}));
-    EXPECT_EQ(Corners(nextAt), Corners(RECT{475, 10, 586, 42}));
-    EXPECT_EQ(Corners(linkAt), Corners(RECT{16, 18, 245, 35}));
-
-    Surface24 shot;
-    ASSERT_TRUE(test::PrintClient(footer.Hwnd(), shot));
-    EXPECT_EQ(DiffersFromJpeg(shot, {0, 0}, IDJ_FOOTER), 0);
-    ASSERT_TRUE(test::PrintClient(next, shot));
-    EXPECT_EQ(CountCellDifferences(shot, IDB_NEXT, 4, 0), 0);
+    HWND hwnd = footer.Create(view.Hwnd(), RECT{0, 350, 600, 400});
+    ASSERT_NE(hwnd, nullptr);
+    HWND back = footer.BackButton().Hwnd(), next = footer.NextButton().Hwnd();
+    EXPECT_EQ(SkinDifferences(hwnd, IDJ_FOOTER), 0);
 
     test::PumpPending();
     Click(back, {5, 5}, {5, 5});
     Click(next, {5, 5}, {5, 5});
     EXPECT_TRUE(host.commands.empty());  // posted, not sent
     test::PumpPending();
-    ASSERT_EQ(host.commands.size(), 2u);
-    EXPECT_EQ(host.commands[0].wParam, MAKEWPARAM(ID_WIZARD_BACK, BN_CLICKED));
-    EXPECT_EQ(host.commands[0].lParam, reinterpret_cast<LPARAM>(back));
-    EXPECT_EQ(host.commands[1].wParam, MAKEWPARAM(ID_WIZARD_NEXT, BN_CLICKED));
-    EXPECT_EQ(host.commands[1].lParam, reinterpret_cast<LPARAM>(next));
+    EXPECT_EQ(host.commands,
+              (Commands{CommandOf(ID_WIZARD_BACK, BN_CLICKED, back), CommandOf(ID_WIZARD_NEXT, BN_CLICKED, next)}));
     EXPECT_TRUE(view.commands.empty());
-
-    // A disabled Next shows its fourth look and sends nothing.
-    ::EnableWindow(next, FALSE);
-    ASSERT_TRUE(test::PrintClient(next, shot));
-    EXPECT_EQ(CountCellDifferences(shot, IDB_NEXT, 4, 3), 0);
 }
 
 TEST_F(SkinnedControls, CheckBoxFlipsItsLookAndSendsOneCommandPerClick)
 {
-    struct Case {
-        int unchecked, checked;
-        UINT id;
-        POINT at;
-        int width;
-    };
-    const Case cases[] = {{IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN, {333, 183}, 70},
-                          {IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT, {423, 183}, 80}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
+    for (const auto& [unchecked, checked, id] : {std::array{IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN},
+                                                  std::array{IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT}}) {
+        SCOPED_TRACE(id);
         host.commands.clear();
-        VeCheckboxCtrl box(c.unchecked, c.checked, c.id);
-        ASSERT_NE(box.Create(host.Hwnd(), c.at), nullptr);
-        const RECT at = RectIn(box.Hwnd(), host.Hwnd());
-        EXPECT_EQ(at.left, c.at.x);
-        EXPECT_EQ(at.top, c.at.y);
-        EXPECT_EQ(at.right - at.left, c.width);
-        EXPECT_EQ(at.bottom - at.top, 18);
-        HWND inner = ::GetDlgItem(box.Hwnd(), c.id);
-        ASSERT_EQ(inner, box.Button().Hwnd());
+        VeCheckboxCtrl box(unchecked, checked, id);
+        ASSERT_NE(box.Create(host.Hwnd(), POINT{333, 183}), nullptr);
+        HWND inner = box.Button().Hwnd();
+        EXPECT_EQ(SkinDifferences(inner, unchecked, 4, 0), 0);
 
-        auto look = [&](int strip, int cell) {
-            Surface24 shot;
-            return test::PrintClient(inner, shot) ? CountCellDifferences(shot, strip, 4, cell) : -1;
-        };
-        EXPECT_EQ(look(c.unchecked, 0), 0);
-        EXPECT_FALSE(box.IsChecked());
-
-        ::SendMessageW(inner, WM_MOUSEMOVE, 0, PointParam(3, 3));
+        MouseMove(inner, {3, 3});
         Click(inner, {3, 3}, {3, 3});
-        ASSERT_EQ(host.commands.size(), 1u);  // sent: here before any pumping
-        EXPECT_EQ(host.commands[0].wParam, MAKEWPARAM(c.id, 0));
-        EXPECT_EQ(host.commands[0].lParam, reinterpret_cast<LPARAM>(inner));
+        EXPECT_EQ(host.commands, Commands{CommandOf(id, 0, inner)});  // sent: here before any pumping
         EXPECT_TRUE(box.IsChecked());
-        EXPECT_EQ(look(c.checked, 2), 0);  // still under the mouse
+        EXPECT_EQ(SkinDifferences(inner, checked, 4, 2), 0);  // still under the mouse
         ::SendMessageW(inner, WM_MOUSELEAVE, 0, 0);
-        EXPECT_EQ(look(c.checked, 0), 0);
+        EXPECT_EQ(SkinDifferences(inner, checked, 4, 0), 0);
 
         Click(inner, {3, 3}, {3, 3});
-        EXPECT_EQ(host.commands.size(), 2u);
-        EXPECT_FALSE(box.IsChecked());
         ::SendMessageW(inner, WM_MOUSELEAVE, 0, 0);
-        EXPECT_EQ(look(c.unchecked, 0), 0);
         test::PumpPending();
         EXPECT_EQ(host.commands.size(), 2u);
+        EXPECT_FALSE(box.IsChecked());
+        EXPECT_EQ(SkinDifferences(inner, unchecked, 4, 0), 0);
     }
 }
 
 TEST_F(SkinnedControls, LinkLightsUpUnderTheMouse)
 {
     VeFooterLinkCtrl link;
-    ASSERT_NE(link.Create(host.Hwnd(), RECT{16, 18, 16, 18}), nullptr);
-    RECT client{};
-    ::GetClientRect(link.Hwnd(), &client);
-    EXPECT_EQ(client.right, 229);
-    EXPECT_EQ(client.bottom, 17);
-    auto shows = [&](int id) {
-        Surface24 shot;
-        return test::PrintClient(link.Hwnd(), shot) && DiffersFromJpeg(shot, {0, 0}, id) == 0;
-    };
-    EXPECT_TRUE(shows(IDJ_LINK));
-    ::SendMessageW(link.Hwnd(), WM_MOUSEMOVE, 0, PointParam(100, 8));
-    EXPECT_TRUE(shows(IDJ_LINK_HOVER));
-    ::SendMessageW(link.Hwnd(), WM_MOUSEMOVE, 0, PointParam(300, 8));
-    EXPECT_TRUE(shows(IDJ_LINK));
-    ::SendMessageW(link.Hwnd(), WM_MOUSEMOVE, 0, PointParam(10, 8));
-    ::SendMessageW(link.Hwnd(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_TRUE(shows(IDJ_LINK));
-    EXPECT_FALSE(link.IsHovered());
-
-    // The hand cursor over it.
-    ::SendMessageW(link.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+    HWND hwnd = link.Create(host.Hwnd(), RECT{16, 18, 16, 18});
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(SkinDifferences(hwnd, IDJ_LINK), 0);
+    MouseMove(hwnd, {100, 8});
+    EXPECT_EQ(SkinDifferences(hwnd, IDJ_LINK_HOVER), 0);
+    MouseMove(hwnd, {300, 8});
+    EXPECT_EQ(SkinDifferences(hwnd, IDJ_LINK), 0);
+    MouseMove(hwnd, {10, 8});
+    ::SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(SkinDifferences(hwnd, IDJ_LINK), 0);
 }
 
-TEST_F(SkinnedControls, PaintAndHoverCyclesLeaveNoObjectsBehind)
+TEST_F(SkinnedControls, PaintHoverAndClickCyclesLeaveNoObjectsBehind)
 {
     VeViewHeader header;
     VeViewFooter footer;
+    VeCheckboxCtrl box(IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN);
     ASSERT_NE(header.Create(host.Hwnd(), RECT{0, 0, 600, 100}), nullptr);
     ASSERT_NE(footer.Create(host.Hwnd(), RECT{0, 350, 600, 400}), nullptr);
+    ASSERT_NE(box.Create(host.Hwnd(), POINT{333, 183}), nullptr);
     ::ShowWindow(host.Hwnd(), SW_SHOWNA);
-    HWND link = footer.Link().Hwnd();
+    HWND link = footer.Link().Hwnd(), next = footer.NextButton().Hwnd(), inner = box.Button().Hwnd();
     auto cycle = [&](int i) {
-        ::SendMessageW(link, WM_MOUSEMOVE, 0, PointParam(5, 5));
-        ::SendMessageW(link, WM_MOUSELEAVE, 0, 0);
-        ::SendMessageW(footer.NextButton().Hwnd(), WM_MOUSEMOVE, 0, PointParam(5, 5));
-        ::SendMessageW(footer.NextButton().Hwnd(), WM_MOUSELEAVE, 0, 0);
+        for (HWND hwnd : {link, next, inner}) MouseMove(hwnd, {5, 5});
+        Click(next, {5, 5}, {5, 5});
+        Click(inner, {5, 5}, {5, 5});
+        for (HWND hwnd : {link, next, inner}) ::SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
         i % 2 ? header.NextStep() : header.FirstStep();
         ::RedrawWindow(host.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        Surface24 shot;
-        test::PrintClient(footer.Hwnd(), shot);
+        SkinDifferences(footer.Hwnd(), IDJ_FOOTER);
+        SkinDifferences(next, IDB_NEXT, 4, 0);
+        test::PumpPending();
     };
-    cycle(0);
-    test::SettleObjects();
-    const long gdi = test::GdiObjectCount(), user = test::UserObjectCount();
-    for (int i = 0; i < 100; ++i) cycle(i);
-    test::ExpectNoObjectsLeftPerCycle(gdi, user, 100);
+    // Counted once the GDI count stays still: a newly shown window gets its
+    // display events late, more so on a busy machine, and objects with them.
+    auto settle = [] {
+        for (long i = 0, last = -1, now = 0; i < 20 && now != last; ++i) {
+            last = now;
+            test::PumpUntil([] { return false; }, 250);
+            now = test::GdiObjectCount();
+        }
+    };
+    cycle(0);  // loads what the controls load once
+    settle();
+    const long gdi = test::GdiObjectCount(), user = UserObjectCount();
+    for (int i = 1; i <= 100; ++i) cycle(i);
+    settle();
+    EXPECT_EQ(UserObjectCount(), user);
+    EXPECT_EQ(host.commands.size(), 2 * 101u);  // every click arrived
+    // Wine now and then makes a few objects of its own for a shown window;
+    // a leak of ours grows with the rounds.
+    EXPECT_GE(test::GdiObjectCount(), gdi);
+    EXPECT_LT(test::GdiObjectCount() - gdi, 10) << "GDI objects left behind by the cycles";
+}
+
+// Hover with the real cursor: Wine sends the leave notification only after
+// the cursor really moves. The RealInput suite shares one ctest RESOURCE_LOCK.
+void CursorTo(HWND hwnd)
+{
+    RECT r{1000, 900, 1000, 900};  // away from every window
+    if (hwnd) ::GetWindowRect(hwnd, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+TEST(RealInput, ButtonAndLinkFollowTheCursorInAndOut)
+{
+    ASSERT_NE(test::UseProgramSkin(), nullptr);
+    test::HostWindow host;
+    ASSERT_NE(host.Create(nullptr, RECT{40, 40, 680, 520}), nullptr);
+    ::SetWindowPos(host.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(host.Hwnd());
+    VeViewFooter footer;
+    ASSERT_NE(footer.Create(host.Hwnd(), RECT{0, 350, 600, 400}), nullptr);
+    BitmapButton& next = footer.NextButton();
+    VeFooterLinkCtrl& link = footer.Link();
+    CursorTo(nullptr);
+    test::PumpUntil([] { return false; }, 200);
+
+    long user = 0;
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        if (round == 1) user = UserObjectCount();  // after the first round has loaded the cursors
+        CursorTo(next.Hwnd());
+        ASSERT_TRUE(test::PumpUntil([&] { return next.IsHovered(); }, 5000));
+        EXPECT_EQ(SkinDifferences(next.Hwnd(), IDB_NEXT, 4, 2), 0);
+        CursorTo(link.Hwnd());  // straight from the button onto the link: the button hears it left
+        ASSERT_TRUE(test::PumpUntil([&] { return link.IsHovered() && !next.IsHovered(); }, 5000));
+        EXPECT_EQ(SkinDifferences(next.Hwnd(), IDB_NEXT, 4, 0), 0);
+        CursorTo(nullptr);
+        ASSERT_TRUE(test::PumpUntil([&] { return !link.IsHovered(); }, 5000));
+    }
+    test::PumpPending();
+    EXPECT_EQ(UserObjectCount(), user);
 }
 
 }  // namespace
