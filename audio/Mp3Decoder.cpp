@@ -214,7 +214,7 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
 }
 
 template <class Body>
-bool Mp3Decoder::Guard(Body&& body) noexcept
+bool Mp3Decoder::Guard(Body&& body, AfterSuccess after) noexcept
 {
     error_ = "";
     bool ok = false;
@@ -226,7 +226,7 @@ bool Mp3Decoder::Guard(Body&& body) noexcept
     } catch (...) {
         error_ = "err";
     }
-    Close();
+    if (!ok || after == kClose) Close();
     return ok;
 }
 
@@ -316,17 +316,7 @@ bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstrin
 
 bool Mp3Decoder::OpenSong(const std::wstring& mp3Path) noexcept
 {
-    error_ = "";
-    try {
-        Open(mp3Path);
-        return true;
-    } catch (const Error& e) {
-        error_ = e.what();
-    } catch (...) {
-        error_ = "err";
-    }
-    Close();
-    return false;
+    return Guard([&] { Open(mp3Path); }, kKeepOpen);
 }
 
 void Mp3Decoder::SeekExactly(int64_t frame)

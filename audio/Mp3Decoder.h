@@ -54,9 +54,11 @@ public:
     const char* LastError() const noexcept { return error_; }
 
 private:
-    // Runs body; a failure keeps its text in error_. Closes the song either way.
+    // Runs body; a failure keeps its text in error_ and closes the song, as
+    // does a success unless the song is to stay open.
+    enum AfterSuccess { kClose, kKeepOpen };
     template <class Body>
-    bool Guard(Body&& body) noexcept;
+    bool Guard(Body&& body, AfterSuccess after = kClose) noexcept;
     void Open(const std::wstring& mp3Path);
     // Positions the open song at a frame, decoding from where the samples
     // come out exactly as from the start.

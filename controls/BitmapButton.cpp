@@ -11,15 +11,13 @@ namespace {
 
 const WindowClass kClass{L"WTL_BitmapButton", L"BUTTON"};
 
-constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-
 }  // namespace
 
 BitmapButton::~BitmapButton() { Destroy(); }
 
 HWND BitmapButton::Create(HWND parent, const RECT& rect, UINT id) noexcept
 {
-    return CreateWindowOf(kClass, parent, rect, kChildStyle | BS_OWNERDRAW, 0, id);
+    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle | BS_OWNERDRAW, 0, id);
 }
 
 UniqueImageList BitmapButton::SetImageList(UniqueImageList list) noexcept

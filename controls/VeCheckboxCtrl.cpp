@@ -17,8 +17,7 @@ VeCheckboxCtrl::~VeCheckboxCtrl() { Destroy(); }
 
 HWND VeCheckboxCtrl::Create(HWND parent, POINT at) noexcept
 {
-    return CreateWindowOf(kClass, parent, RECT{at.x, at.y, at.x, at.y},
-                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    return CreateWindowOf(kClass, parent, RECT{at.x, at.y, at.x, at.y}, kChildWindowStyle);
 }
 
 bool VeCheckboxCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

@@ -25,7 +25,7 @@ VeFooterLinkCtrl::~VeFooterLinkCtrl() { Destroy(); }
 
 HWND VeFooterLinkCtrl::Create(HWND parent, const RECT& rect) noexcept
 {
-    return CreateWindowOf(kClass, parent, rect, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle);
 }
 
 bool VeFooterLinkCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

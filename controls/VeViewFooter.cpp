@@ -28,7 +28,7 @@ VeViewFooter::~VeViewFooter() { Destroy(); }
 
 HWND VeViewFooter::Create(HWND parent, const RECT& rect) noexcept
 {
-    return CreateWindowOf(kClass, parent, rect, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle);
 }
 
 bool VeViewFooter::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

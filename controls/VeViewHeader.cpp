@@ -14,7 +14,7 @@ VeViewHeader::~VeViewHeader() { Destroy(); }
 
 HWND VeViewHeader::Create(HWND parent, const RECT& rect) noexcept
 {
-    return CreateWindowOf(kClass, parent, rect, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle);
 }
 
 bool VeViewHeader::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

@@ -11,29 +11,9 @@
 // Owners for what windows add to the handle owners of Handle.h.
 namespace vorlune {
 
-struct ImageListTraits {
-    using Type = HIMAGELIST;
-    static HIMAGELIST Invalid() noexcept { return nullptr; }
-    static bool IsValid(HIMAGELIST h) noexcept { return h != nullptr; }
-    static void Close(HIMAGELIST h) noexcept { ::ImageList_Destroy(h); }
-};
-using UniqueImageList = UniqueHandle<ImageListTraits>;
-
-struct IconTraits {
-    using Type = HICON;
-    static HICON Invalid() noexcept { return nullptr; }
-    static bool IsValid(HICON h) noexcept { return h != nullptr; }
-    static void Close(HICON h) noexcept { ::DestroyIcon(h); }
-};
-using UniqueIcon = UniqueHandle<IconTraits>;
-
-struct HookTraits {
-    using Type = HHOOK;
-    static HHOOK Invalid() noexcept { return nullptr; }
-    static bool IsValid(HHOOK h) noexcept { return h != nullptr; }
-    static void Close(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
-};
-using UniqueHook = UniqueHandle<HookTraits>;
+using UniqueImageList = UniqueHandle<NullHandleTraits<HIMAGELIST, ::ImageList_Destroy>>;
+using UniqueIcon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
+using UniqueHook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 // A window that is destroyed with its owner object (tooltips, test windows).
 struct WindowTraits {

@@ -41,6 +41,15 @@ private:
     Type h_ = Traits::Invalid();
 };
 
+// Handles for which null means none, released by one function.
+template <class T, auto CloseFn>
+struct NullHandleTraits {
+    using Type = T;
+    static T Invalid() noexcept { return nullptr; }
+    static bool IsValid(T h) noexcept { return h != nullptr; }
+    static void Close(T h) noexcept { CloseFn(h); }
+};
+
 // Kernel objects that use null for "none": threads, events, mappings.
 struct KernelHandleTraits {
     using Type = HANDLE;
@@ -58,31 +67,11 @@ struct FindHandleTraits {
 };
 using FindHandle = UniqueHandle<FindHandleTraits>;
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static HMODULE Invalid() noexcept { return nullptr; }
-    static bool IsValid(HMODULE h) noexcept { return h != nullptr; }
-    static void Close(HMODULE h) noexcept { ::FreeLibrary(h); }
-};
-using UniqueModule = UniqueHandle<ModuleTraits>;
-
-struct MappedViewTraits {
-    using Type = void*;
-    static void* Invalid() noexcept { return nullptr; }
-    static bool IsValid(void* p) noexcept { return p != nullptr; }
-    static void Close(void* p) noexcept { ::UnmapViewOfFile(p); }
-};
-using MappedView = UniqueHandle<MappedViewTraits>;
+using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
+using MappedView = UniqueHandle<NullHandleTraits<void*, ::UnmapViewOfFile>>;
 
 template <class T>
-struct GdiObjectTraits {
-    using Type = T;
-    static T Invalid() noexcept { return nullptr; }
-    static bool IsValid(T h) noexcept { return h != nullptr; }
-    static void Close(T h) noexcept { ::DeleteObject(h); }
-};
-template <class T>
-using GdiObject = UniqueHandle<GdiObjectTraits<T>>;
+using GdiObject = UniqueHandle<NullHandleTraits<T, ::DeleteObject>>;
 using UniqueBitmap = GdiObject<HBITMAP>;
 using UniqueBrush = GdiObject<HBRUSH>;
 using UniqueFont = GdiObject<HFONT>;
@@ -90,13 +79,7 @@ using UniquePen = GdiObject<HPEN>;
 using UniqueRgn = GdiObject<HRGN>;
 
 // A memory DC made with CreateCompatibleDC.
-struct MemoryDcTraits {
-    using Type = HDC;
-    static HDC Invalid() noexcept { return nullptr; }
-    static bool IsValid(HDC h) noexcept { return h != nullptr; }
-    static void Close(HDC h) noexcept { ::DeleteDC(h); }
-};
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
+using MemoryDc = UniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>;
 
 // A window's DC from GetDC, released to its window.
 class WindowDc {

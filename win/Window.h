@@ -14,6 +14,9 @@ struct WindowClass {
     int iconId = 0;                         // icon group for the large and small icon
 };
 
+// The style of every child window of ours (0x56000000).
+constexpr DWORD kChildWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
 // The C++ side of one window. The object rides in lpCreateParams, is stored
 // in GWLP_USERDATA at WM_NCCREATE and let go at WM_NCDESTROY, after which
 // OnFinalMessage runs. Every message goes through ProcessWindowMessage; what
