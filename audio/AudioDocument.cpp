@@ -79,14 +79,10 @@ bool AudioDocument::OpenRange(const std::wstring& mp3Path, uint32_t startMs, uin
 {
     return Guarded([&] {
         Check(startMs != endMs);
-        if (endMs < startMs) std::swap(startMs, endMs);
         Mp3Decoder decoder;
         Check(decoder.OpenSong(mp3Path));
-        const int64_t rate = decoder.Rate(), frames = decoder.Frames();
-        const int64_t totalMs = frames * 1000 / rate;
-        Check(startMs < totalMs);
-        const FrameSpan span = {int64_t(startMs) * rate / 1000,
-                                std::min(std::min<int64_t>(endMs, totalMs) * rate / 1000, frames)};
+        FrameSpan span{};
+        Check(decoder.RangeFrames(startMs, endMs, span.first, span.end));
         return LoadFrames(decoder, span, nullptr);
     });
 }

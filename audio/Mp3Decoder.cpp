@@ -138,10 +138,7 @@ public:
         created_ = true;
         Check(WriteWavHeader16(stream_, uint16_t(channels), uint32_t(rate), uint32_t(frames)));
     }
-    void Write(const uint8_t* bytes, size_t n)
-    {
-        if (n) Check(stream_.Write(bytes, 1, uint32_t(n)) == n);
-    }
+    Stream& Data() noexcept { return stream_; }
     void Patch(uint32_t dataBytes) { Check(PatchWavHeader(stream_, dataBytes)); }
     void Finish()
     {
@@ -250,28 +247,20 @@ bool Mp3Decoder::DecodeToWav(const std::wstring& wavPath, const std::wstring& mp
         Check(uint64_t(frames_) * channels_ * 2 <= kMaxWavDataBytes);
         WavOutput out(wavPath);
         out.Create(channels_, rate_, frames_);
-
-        std::vector<uint8_t> buffer(bufferBytes_);
-        const size_t frameBytes = size_t(channels_) * 2;
-        int64_t frames = 0;
-        CpuYield yield;
-        int result;
-        do {
-            Check(!Cancelled(progress));
-            size_t done = 0;
-            result = Outcome(mpg123_read(handle_, buffer.data(), buffer.size(), &done), done);
-            out.Write(buffer.data(), done);
-            frames += int64_t(done / frameBytes);
-            // More than the song holds can never pass the check below.
-            Check(frames <= frames_);
-            Check(!Cancelled(progress));
-            if (progress) progress->SetPercent(float(double(frames) * 100.0 / double(frames_)));
-            yield.Tick();
-        } while (result == MPG123_OK);
-        if (result != MPG123_DONE) Raise(kEndedEarly);
-        Check(frames == frames_);
+        Check(ReadFrames(out.Data(), frames_, progress) == frames_);
         out.Finish();
     });
+}
+
+bool Mp3Decoder::RangeFrames(uint32_t startMs, uint32_t endMs, int64_t& first, int64_t& end) const noexcept
+{
+    if (startMs == endMs || rate_ <= 0) return false;
+    if (endMs < startMs) std::swap(startMs, endMs);
+    const int64_t totalMs = frames_ * 1000 / rate_;
+    if (startMs >= totalMs) return false;
+    first = int64_t(startMs) * rate_ / 1000;
+    end = std::min(std::min<int64_t>(endMs, totalMs) * rate_ / 1000, frames_);
+    return end > first;
 }
 
 bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, uint32_t startMs,
@@ -279,37 +268,19 @@ bool Mp3Decoder::DecodeRangeToWav(const std::wstring& wavPath, const std::wstrin
 {
     return Guard([&] {
         Check(startMs != endMs);
-        if (endMs < startMs) std::swap(startMs, endMs);
         Open(mp3Path);
-
-        const int64_t totalMs = frames_ * 1000 / rate_;
-        Check(startMs < totalMs);
-        const int64_t first = int64_t(startMs) * rate_ / 1000;
-        const int64_t last = std::min(std::min<int64_t>(endMs, totalMs) * rate_ / 1000, frames_);
-        const int64_t count = last - first;
-        Check(count >= 1 && uint64_t(count) * channels_ * 2 <= kMaxWavDataBytes);
-        Check(mpg123_seek(handle_, off_t(first), SEEK_SET) >= 0);
+        int64_t first = 0, end = 0;
+        Check(RangeFrames(startMs, endMs, first, end));
+        const int64_t count = end - first;
+        Check(uint64_t(count) * channels_ * 2 <= kMaxWavDataBytes);
+        if (first > 0) SeekExactly(first);
 
         WavOutput out(wavPath);
         out.Create(channels_, rate_, count);
-        std::vector<uint8_t> buffer(bufferBytes_);
-        const size_t frameBytes = size_t(channels_) * 2;
-        int64_t written = 0;
-        CpuYield yield;
-        int result;
-        do {
-            size_t done = 0;
-            result = Outcome(mpg123_read(handle_, buffer.data(), buffer.size(), &done), done);
-            const int64_t take = std::min<int64_t>(int64_t(done / frameBytes), count - written);
-            out.Write(buffer.data(), size_t(take) * frameBytes);
-            written += take;
-            if (written == count) result = MPG123_DONE;
-            yield.Tick();
-        } while (result == MPG123_OK);
-        if (result != MPG123_DONE) Raise(kEndedEarly);
+        const int64_t written = ReadFrames(out.Data(), count, nullptr);
         // A header over no samples would pass for a decoded song.
         Check(written >= 1);
-        if (written < count) out.Patch(uint32_t(written * int64_t(frameBytes)));
+        if (written < count) out.Patch(uint32_t(written * int64_t(channels_) * 2));
         out.Finish();
     });
 }
@@ -346,30 +317,34 @@ bool Mp3Decoder::DecodeFrames(Stream& out, int64_t first, int64_t end, ProgressR
         Check(handle_ != nullptr && 0 <= first && first < end && end <= frames_);
         Check(!Cancelled(progress));
         const int64_t count = end - first;
-        const size_t frameBytes = size_t(channels_) * 2;
-        Check(uint64_t(count) * frameBytes <= kMaxWavDataBytes);
+        Check(uint64_t(count) * channels_ * 2 <= kMaxWavDataBytes);
         if (first > 0) SeekExactly(first);
         Check(WriteWavHeader16(out, uint16_t(channels_), uint32_t(rate_), uint32_t(count)));
-
-        std::vector<uint8_t> buffer(bufferBytes_);
-        int64_t written = 0;
-        CpuYield yield;
-        int result;
-        do {
-            Check(!Cancelled(progress));
-            size_t done = 0;
-            result = Outcome(mpg123_read(handle_, buffer.data(), buffer.size(), &done), done);
-            const int64_t take = std::min<int64_t>(int64_t(done / frameBytes), count - written);
-            const uint32_t bytes = uint32_t(size_t(take) * frameBytes);
-            if (bytes) Check(out.Write(buffer.data(), 1, bytes) == bytes);
-            written += take;
-            if (written == count) result = MPG123_DONE;
-            if (progress) progress->SetPercent(float(double(written) * 100.0 / double(count)));
-            yield.Tick();
-        } while (result == MPG123_OK);
-        if (result != MPG123_DONE) Raise(kEndedEarly);
-        Check(written == count);
+        Check(ReadFrames(out, count, progress) == count);
     });
+}
+
+int64_t Mp3Decoder::ReadFrames(Stream& out, int64_t count, ProgressRange* progress)
+{
+    std::vector<uint8_t> buffer(bufferBytes_);
+    const size_t frameBytes = size_t(channels_) * 2;
+    int64_t written = 0;
+    CpuYield yield;
+    int result;
+    do {
+        Check(!Cancelled(progress));
+        size_t done = 0;
+        result = Outcome(mpg123_read(handle_, buffer.data(), buffer.size(), &done), done);
+        const int64_t take = std::min<int64_t>(int64_t(done / frameBytes), count - written);
+        const uint32_t bytes = uint32_t(size_t(take) * frameBytes);
+        if (bytes) Check(out.Write(buffer.data(), 1, bytes) == bytes);
+        written += take;
+        if (written == count) result = MPG123_DONE;
+        if (progress) progress->SetPercent(float(double(written) * 100.0 / double(count)));
+        yield.Tick();
+    } while (result == MPG123_OK);
+    if (result != MPG123_DONE) Raise(kEndedEarly);
+    return written;
 }
 
 bool DecodeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, ProgressRange* progress) noexcept

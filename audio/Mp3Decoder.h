@@ -40,8 +40,10 @@ public:
     // from a scan of every frame) and its format.
     bool OpenSong(const std::wstring& mp3Path) noexcept;
     int64_t Frames() const noexcept { return frames_; }
-    long Rate() const noexcept { return rate_; }
-    int Channels() const noexcept { return channels_; }
+    // The frames [first, end) of the open song from startMs to endMs (swapped
+    // when given the wrong way round; cut at the song's end). False for an
+    // empty range or one that starts past the end.
+    bool RangeFrames(uint32_t startMs, uint32_t endMs, int64_t& first, int64_t& end) const noexcept;
     // Writes frames [first, end) of the song opened by OpenSong into out, from
     // its current position, as a 16-bit WAV file; with progress and
     // cancellation (progress may be null). They are the very samples that
@@ -63,6 +65,9 @@ private:
     // Positions the open song at a frame, decoding from where the samples
     // come out exactly as from the start.
     void SeekExactly(int64_t frame);
+    // Decodes up to count frames from the current position into out, with
+    // progress and cancellation; returns how many the song still held.
+    int64_t ReadFrames(Stream& out, int64_t count, ProgressRange* progress);
     void Close() noexcept;
 
     mpg123_handle_struct* handle_ = nullptr;

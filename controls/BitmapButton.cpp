@@ -20,6 +20,16 @@ HWND BitmapButton::Create(HWND parent, const RECT& rect, UINT id) noexcept
     return CreateWindowOf(kClass, parent, rect, kChildWindowStyle | BS_OWNERDRAW, 0, id);
 }
 
+HWND BitmapButton::CreateFromStrip(HWND parent, POINT at, UINT id, UniqueImageList images, int looks) noexcept
+{
+    int width = 0, height = 0;
+    if (images) ::ImageList_GetIconSize(images.Get(), &width, &height);
+    SetImageList(std::move(images));
+    SetImages(0, 1, 2, looks >= 4 ? 3 : -1);
+    SetExtendedStyle(kDefaultStyle);
+    return Create(parent, RECT{at.x, at.y, at.x + width, at.y + height}, id);
+}
+
 UniqueImageList BitmapButton::SetImageList(UniqueImageList list) noexcept
 {
     UniqueImageList old = std::exchange(images_, std::move(list));

@@ -27,6 +27,10 @@ public:
     ~BitmapButton() override;
 
     HWND Create(HWND parent, const RECT& rect, UINT id) noexcept;
+    // A skin button with its top-left corner at `at`: the list's images are
+    // its looks (normal, pushed, hover and, with four, disabled) in the
+    // default style, and the window takes the size of one image.
+    HWND CreateFromStrip(HWND parent, POINT at, UINT id, UniqueImageList images, int looks) noexcept;
 
     // Takes the list and gives back the one it held, so an owner can switch
     // between looks. With kAutoSize a live button takes the image size.

@@ -42,10 +42,8 @@ LRESULT VeCheckboxCtrl::OnCreate() noexcept
     SIZE strip{};
     if (!ResourceImageSize(uncheckedBitmap_, strip, AppModule::ResourceInstance())) return -1;
     const int width = strip.cx / 4, height = strip.cy;
-    button_.SetImageList(LoadSkinStripCells(uncheckedBitmap_, width));
-    button_.SetImages(0, 1, 2, 3);
-    button_.SetExtendedStyle(BitmapButton::kDefaultStyle);
-    if (!button_.Create(Hwnd(), RECT{0, 0, width, height}, commandId_)) return -1;
+    if (!button_.CreateFromStrip(Hwnd(), POINT{0, 0}, commandId_, LoadSkinStripCells(uncheckedBitmap_, width), 4))
+        return -1;
     spare_ = LoadSkinStripCells(checkedBitmap_, width);
     ResizeClient(width, height);
     return 0;

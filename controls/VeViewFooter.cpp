@@ -10,18 +10,6 @@ const WindowClass kClass{L"VeViewFooter"};
 
 constexpr POINT kLinkAt{16, 18};
 
-// Four looks each: normal, pushed, hover, disabled.
-bool MakeButton(BitmapButton& button, HWND parent, int x, int bitmap, UINT id) noexcept
-{
-    UniqueImageList images = LoadSkinStrip(bitmap, 4);
-    int width = 0, height = 0;
-    if (images) ::ImageList_GetIconSize(images.Get(), &width, &height);
-    button.SetImageList(std::move(images));
-    button.SetImages(0, 1, 2, 3);
-    button.SetExtendedStyle(BitmapButton::kDefaultStyle);
-    return button.Create(parent, RECT{x, 10, x + width, 10 + height}, id) != nullptr;
-}
-
 }  // namespace
 
 VeViewFooter::~VeViewFooter() { Destroy(); }
@@ -51,8 +39,10 @@ bool VeViewFooter::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
 LRESULT VeViewFooter::OnCreate() noexcept
 {
     LoadSkinJpeg(IDJ_FOOTER, background_);
-    if (!link_.Create(Hwnd(), RECT{}) || !MakeButton(back_, Hwnd(), 356, IDB_BACK, ID_WIZARD_BACK) ||
-        !MakeButton(next_, Hwnd(), 475, IDB_NEXT, ID_WIZARD_NEXT))
+    // Back and Next have four looks each: normal, pushed, hover, disabled.
+    if (!link_.Create(Hwnd(), RECT{}) ||
+        !back_.CreateFromStrip(Hwnd(), POINT{356, 10}, ID_WIZARD_BACK, LoadSkinStrip(IDB_BACK, 4), 4) ||
+        !next_.CreateFromStrip(Hwnd(), POINT{475, 10}, ID_WIZARD_NEXT, LoadSkinStrip(IDB_NEXT, 4), 4))
         return -1;
     return 0;
 }

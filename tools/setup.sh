@@ -35,7 +35,7 @@ packages=(
     mingw-w64-tools libz-mingw-w64-dev nasm
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
-    sox lame mpg123 ffmpeg
+    sox lame mpg123 ffmpeg time
     python3 python3-pil fonts-dejavu-core
 )
 
