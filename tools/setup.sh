@@ -16,8 +16,10 @@ jobs=$(nproc)
 targets=(i686-w64-mingw32 x86_64-w64-mingw32)
 
 # Bump a recipe's number when its build steps change, to rebuild it.
-declare -A recipe=([googletest]=1 [mpg123]=1 [lame]=1 [libjpeg-turbo]=1 [libpng1.6]=1)
-dep_order=(googletest mpg123 lame libjpeg-turbo libpng1.6)
+# A new dependency starts at 1 and leaves the others' numbers alone: the cache
+# is shared by every checkout on the machine.
+declare -A recipe=([googletest]=1 [mpg123]=1 [lame]=1 [libjpeg-turbo]=1 [libpng1.6]=1 [taglib]=1)
+dep_order=(googletest mpg123 lame libjpeg-turbo libpng1.6 taglib)
 
 log() { printf '[setup] %s\n' "$*" >&2; }
 die() { printf '[setup] error: %s\n' "$*" >&2; exit 1; }
@@ -36,7 +38,7 @@ packages=(
     wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
     sox lame mpg123 ffmpeg time
-    python3 python3-pil fonts-dejavu-core
+    python3 python3-pil python3-mutagen fonts-dejavu-core
 )
 
 is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
@@ -288,6 +290,24 @@ build_libpng1_6() {
     cmake --install "$b"
 }
 
+# The tag library, static, without its bindings, examples and tests. It uses
+# the same zlib as libpng (for compressed ID3v2 frames). Debian's security fix
+# is applied to a copy of the tree; its other patches are about Debian's own
+# packaging (system utfcpp, an arch-independent taglib-config).
+build_taglib() {
+    local src=$1 t=$2 prefix=$3 b=$4
+    local debian; debian=$(ls "$src"/../*.debian.tar.* | head -n 1)
+    mkdir -p "$b/src"
+    cp -a "$src/." "$b/src/"
+    tar -xf "$debian" -C "$b/src" debian/patches
+    patch -d "$b/src" -p1 --forward < "$b/src/debian/patches/CVE-2023-47466.patch"
+    cmake -S "$b/src" -B "$b/out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DBUILD_SHARED_LIBS=OFF -DBUILD_BINDINGS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
+        -DWITH_ZLIB=ON -DZLIB_LIBRARY="/usr/$t/lib/libz.a" -DZLIB_INCLUDE_DIR="/usr/$t/include"
+    cmake --build "$b/out" -j "$jobs" --target tag
+    cmake --install "$b/out"
+}
 
 build_deps() {
     declare -A vers
