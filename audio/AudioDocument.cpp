@@ -53,6 +53,8 @@ void AudioDocument::Reset() noexcept
 {
     info_.Clear();
     info_.valid = 0;
+    songPath_.clear();
+    tags_ = TagReport();
     clip_.Reset();
 }
 
@@ -66,6 +68,7 @@ bool AudioDocument::OpenSelection(const std::wstring& path, double start, double
 {
     const bool ok = Guarded([&] {
         Check(!(progress && progress->IsCancelled()) && FileExists(path));
+        songPath_ = path;
         info_.Read(path, Binder());  // a song without readable tags is still a song
         Mp3Decoder decoder;
         Check(decoder.OpenSong(path));
@@ -81,6 +84,7 @@ bool AudioDocument::OpenRange(const std::wstring& mp3Path, uint32_t startMs, uin
         Check(startMs != endMs);
         Mp3Decoder decoder;
         Check(decoder.OpenSong(mp3Path));
+        songPath_ = mp3Path;
         FrameSpan span{};
         Check(decoder.RangeFrames(startMs, endMs, span.first, span.end));
         return LoadFrames(decoder, span, nullptr);
@@ -124,8 +128,19 @@ bool AudioDocument::SaveMp3(const std::wstring& path, ProgressRange* progress) n
             NestedProgress encoding(progress, progress ? progress->Range() - progress->Position() : 0);
             Check(Mp3Encoder::Instance().Encode(ringtone.Path(), copy, progress ? &encoding : nullptr));
         }
-        // 2. The song's tags, into the temporary file too.
-        if (info_.HasTags()) info_.Write(ringtone.Path(), Binder());  // the ringtone stands without its tags
+        // 2. The song's tags, into the temporary file too: copied from the
+        //    song's own tag first, then through the shell. The ringtone
+        //    stands without them, but not with its audio damaged by a write
+        //    that stopped half-way.
+        tags_ = TagReport();
+        if (!songPath_.empty()) {
+            const uint64_t encoded = GetFileSizeByName(ringtone.Path());
+            if (!tags_.copy.Run(songPath_, ringtone.Path()) && tags_.copy.Failed() == TagCopy::Step::kWriteRingtone)
+                Check(GetFileSizeByName(ringtone.Path()) == encoded);
+        }
+        if (info_.HasTags())
+            tags_.shell = info_.Write(ringtone.Path(), Binder()) ? TagReport::Shell::kWritten
+                                                                 : TagReport::Shell::kFailed;
         // 3. Only a finished ringtone takes the output's place, in one step;
         //    until then whatever stood there is untouched.
         Check(!(progress && progress->IsCancelled()));

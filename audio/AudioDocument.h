@@ -5,6 +5,7 @@
 
 #include "audio/AudioClip.h"
 #include "audio/MediaInfo.h"
+#include "audio/TagCopy.h"
 
 namespace vorlune {
 
@@ -67,6 +68,15 @@ public:
     // platforms without the shell's property handlers). Not owned.
     void SetPropertyBinder(PropertyBinder* binder) noexcept { binder_ = binder; }
 
+    // What the last SaveMp3 did with the song's tags: the direct copy, and
+    // the write through the shell (only tried when the shell read tags).
+    struct TagReport {
+        enum class Shell { kNotTried, kWritten, kFailed };
+        TagCopy copy;
+        Shell shell = Shell::kNotTried;
+    };
+    const TagReport& Tags() const noexcept { return tags_; }
+
     AudioClip& Clip() noexcept { return clip_; }
     const AudioClip& Clip() const noexcept { return clip_; }
     MediaInfo& Info() noexcept { return info_; }
@@ -83,6 +93,8 @@ private:
 
     AudioClip clip_;
     MediaInfo info_;
+    std::wstring songPath_;  // the opened song, whose tags the ringtone gets
+    TagReport tags_;
     PropertyBinder* binder_ = nullptr;
     ShellPropertyBinder shell_;
 };

@@ -158,6 +158,44 @@ std::wstring Megabytes(uint64_t bytes)
     return buf;
 }
 
+// Which of the song's tags the ringtone got, and which step failed.
+std::wstring TagSummary(const AudioDocument::TagReport& tags)
+{
+    std::wstring line;
+    switch (tags.copy.Failed()) {
+    case TagCopy::Step::kReadSong:
+        line = L"not copied: the song's tags could not be read";
+        break;
+    case TagCopy::Step::kWriteRingtone:
+        line = L"not copied: the ringtone's tag could not be written";
+        break;
+    case TagCopy::Step::kNone: {
+        const std::vector<std::wstring>& copied = tags.copy.Copied();
+        if (copied.empty()) {
+            line = L"none in the song";
+            break;
+        }
+        int pictures = 0;
+        for (const std::wstring& name : copied) {
+            if (name == L"picture") {
+                ++pictures;
+                continue;
+            }
+            line += (line.empty() ? L"" : L", ") + name;
+        }
+        if (pictures)
+            line += (line.empty() ? L"" : L", ") + std::to_wstring(pictures) + (pictures == 1 ? L" picture" : L" pictures");
+        line += tags.copy.FromId3v1() ? L" (from the song's ID3v1 tag)" : L" (from the song's ID3v2 tag)";
+        break;
+    }
+    }
+    if (tags.shell == AudioDocument::TagReport::Shell::kWritten)
+        line += L"; written through the shell too";
+    else if (tags.shell == AudioDocument::TagReport::Shell::kFailed)
+        line += L"; the write through the shell failed";
+    return line;
+}
+
 std::wstring Seconds(double s)
 {
     wchar_t buf[32];
@@ -302,14 +340,19 @@ int wmain(int argc, wchar_t** argv)
 
     const AudioClip& clip = project.document.Clip();
     Out(L"Ringtone: " + output + L"\n");
+    // Many phones refuse longer ringtones; the user may still want it.
+    const bool tooLong = clip.Duration() > 40.0;
     Out(L"Duration: " + FormatTime(clip.Duration()) + L" (" + std::to_wstring(clip.buffer.rate) + L" Hz, " +
-        (clip.buffer.channels == 2 ? L"stereo" : L"mono") + L")\n");
+        (clip.buffer.channels == 2 ? L"stereo" : L"mono") + L")" +
+        (tooLong ? L"; note: longer than 40 s, the longest ringtone many phones accept (some take 30 s)" : L"") +
+        L"\n");
     Out(L"Size:     " + Megabytes(GetFileSizeByName(output)) + L"\n");
     Out(L"Time:     " + Seconds(elapsed) + L"\n");
     if (options.verbose) {
         std::wstring line = L"Stages:  ";
         for (const auto& [name, seconds] : stages) line += L" " + name + L" " + Seconds(seconds) + L";";
         Out(line + L"\n");
+        Out(L"Tags:     " + TagSummary(project.document.Tags()) + L"\n");
         PROCESS_MEMORY_COUNTERS memory = {};
         memory.cb = sizeof(memory);
         if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)))

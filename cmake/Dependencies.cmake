@@ -39,6 +39,10 @@ set_target_properties(vorlune::zlib PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES /usr/${TOOLCHAIN_PREFIX}/include)
 vorlune_import(png libpng16.a png.h)
 set_property(TARGET vorlune::png APPEND PROPERTY INTERFACE_LINK_LIBRARIES vorlune::zlib)
+# TagLib, static: its headers must not ask for DLL imports.
+vorlune_import(taglib libtag.a taglib/tag.h)
+set_property(TARGET vorlune::taglib APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS TAGLIB_STATIC)
+set_property(TARGET vorlune::taglib APPEND PROPERTY INTERFACE_LINK_LIBRARIES vorlune::zlib)
 vorlune_import(gtest libgtest.a gtest/gtest.h)
 vorlune_import(gmock libgmock.a gmock/gmock.h)
 set_property(TARGET vorlune::gmock APPEND PROPERTY INTERFACE_LINK_LIBRARIES vorlune::gtest)

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "audio/Mp3Decoder.h"
+#include "audio/TagCopy.h"
 #include "support/ChildProcess.h"
 #include "support/Fixtures.h"
+#include "support/TagDump.h"
 #include "support/TempDir.h"
 
 namespace vorlune::cli {
@@ -114,6 +116,38 @@ TEST_F(RenderProgram, MakesARingtoneAndSaysWhatItMade)
     ASSERT_TRUE(DecodeToWav(wav, out, nullptr));
     ASSERT_TRUE(test::ReadPcmWav(wav, w));
     EXPECT_EQ(w.Frames(), 10u * 44100);
+}
+
+// A 42-second song with UTF-16 tags, a PNG back cover and a JPEG front cover,
+// into a ringtone whose name is outside every ANSI code page: the ringtone
+// carries the tags and both covers (the front one first), says what was
+// copied, decodes to its own length, and gets a note for its length; a
+// 30-second part gets none. --help names every tag that is copied.
+TEST_F(RenderProgram, TheRingtoneCarriesTheSongsTagsAndCover)
+{
+    const std::wstring song = test::FixturePath(L"mp3\\tags-long.mp3");
+    ASSERT_FALSE(song.empty());
+    test::TempPath out(L" рингтон 铃声.mp3");
+    test::ChildResult r = Run(Quoted(song) + L" " + Quoted(out) + L" --verbose");
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_NE(r.output.find("Duration: 0:42.000 (44100 Hz, stereo); note: longer than 40 s"), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("Tags:     title, artist, album artist, album, year, track, genre, comment, composer, "
+                            "2 pictures (from the song's ID3v2 tag)\n"),
+              std::string::npos)
+        << r.output;
+    const test::TagDump got = test::DumpTags(out);
+    test::ExpectCopiedTags(test::DumpTags(song), got);
+    EXPECT_EQ(got.Get("samples"), std::to_string(42 * 44100)) << got.output;
+
+    r = Run(Quoted(song) + L" " + Quoted(out) + L" --end 30");
+    ASSERT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_NE(r.output.find("Duration: 0:30.000 (44100 Hz, stereo)\n"), std::string::npos) << r.output;
+
+    r = Run(L"--help");
+    for (const std::wstring& name : TagCopy::Names())
+        EXPECT_NE(r.output.find(std::string(name.begin(), name.end())), std::string::npos) << r.output;
 }
 
 TEST_F(RenderProgram, ClearErrorsAndExitCodes)
