@@ -178,9 +178,9 @@ bool TagCopy::Run(const std::wstring& song, const std::wstring& ringtone) noexce
         Check(stream.isOpen());
         TagLib::MPEG::File file(&stream, ID3v2::FrameFactory::instance(), false);
         Check(file.isValid());
-        if (file.hasID3v2Tag()) {
-            CopyId3v2(*file.ID3v2Tag(), frames, names);
-        } else if (file.hasID3v1Tag()) {
+        if (file.hasID3v2Tag()) CopyId3v2(*file.ID3v2Tag(), frames, names);
+        // An ID3v2 tag with nothing of use in it counts as none.
+        if (frames.empty() && file.hasID3v1Tag()) {
             fromId3v1_ = true;
             CopyId3v1(*file.ID3v1Tag(), frames, names);
         }

@@ -9,7 +9,7 @@ namespace vorlune {
 // tag, straight from the files: title, artist, album artist, album, year,
 // track, genre, comment, composer and the pictures, the front cover first.
 // They come from the song's ID3v2 tag, or from its ID3v1 tag when it has no
-// ID3v2 tag. What describes the song's audio (length, encoder settings,
+// ID3v2 tag or one without any of them. What describes the song's audio (length, encoder settings,
 // replay gain, seek tables, private frames) is left behind, and the
 // ringtone's audio, with the encoder's Info tag, is kept as it is.
 class TagCopy {
