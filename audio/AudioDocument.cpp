@@ -130,13 +130,15 @@ bool AudioDocument::SaveMp3(const std::wstring& path, ProgressRange* progress) n
         }
         // 2. The song's tags, into the temporary file too: copied from the
         //    song's own tag first, then through the shell. The ringtone
-        //    stands without them, but not with its audio damaged by a write
-        //    that stopped half-way.
+        //    stands without them, but not with its audio moved about by a
+        //    tag write that stopped half-way.
         tags_ = TagReport();
-        if (!songPath_.empty()) {
-            const uint64_t encoded = GetFileSizeByName(ringtone.Path());
-            if (!tags_.copy.Run(songPath_, ringtone.Path()) && tags_.copy.Failed() == TagCopy::Step::kWriteRingtone)
-                Check(GetFileSizeByName(ringtone.Path()) == encoded);
+        if (!songPath_.empty() && !tags_.copy.Run(songPath_, ringtone.Path()) &&
+            tags_.copy.Failed() == TagCopy::Step::kWriteRingtone) {
+            int64_t frames = 0;
+            long rate = 0;
+            int channels = 0;
+            Check(Mp3Decoder().Probe(ringtone.Path(), frames, rate, channels) && frames == clip_.buffer.frames);
         }
         if (info_.HasTags())
             tags_.shell = info_.Write(ringtone.Path(), Binder()) ? TagReport::Shell::kWritten
