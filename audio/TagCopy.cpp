@@ -110,15 +110,11 @@ void CopyId3v2(const ID3v2::Tag& tag, Frames& out, std::vector<std::wstring>& na
     std::vector<const ID3v2::AttachedPictureFrame*> pictures;
     for (const ID3v2::Frame* f : tag.frameList("APIC")) {
         const auto* p = dynamic_cast<const ID3v2::AttachedPictureFrame*>(f);
-        if (!p || p->picture().isEmpty()) continue;
-        if (p->type() == ID3v2::AttachedPictureFrame::FrontCover)
-            pictures.insert(pictures.begin() + std::count_if(pictures.begin(), pictures.end(), [](auto* q) {
-                                return q->type() == ID3v2::AttachedPictureFrame::FrontCover;
-                            }),
-                            p);
-        else
-            pictures.push_back(p);
+        if (p && !p->picture().isEmpty()) pictures.push_back(p);
     }
+    std::stable_partition(pictures.begin(), pictures.end(), [](const ID3v2::AttachedPictureFrame* p) {
+        return p->type() == ID3v2::AttachedPictureFrame::FrontCover;
+    });
     for (const ID3v2::AttachedPictureFrame* p : pictures) {
         auto frame = std::make_unique<ID3v2::AttachedPictureFrame>();
         frame->setTextEncoding(p->textEncoding());

@@ -183,8 +183,10 @@ std::wstring TagSummary(const AudioDocument::TagReport& tags)
             }
             line += (line.empty() ? L"" : L", ") + name;
         }
-        if (pictures)
-            line += (line.empty() ? L"" : L", ") + std::to_wstring(pictures) + (pictures == 1 ? L" picture" : L" pictures");
+        if (pictures) {
+            line += (line.empty() ? L"" : L", ") + std::to_wstring(pictures);
+            line += pictures == 1 ? L" picture" : L" pictures";
+        }
         line += tags.copy.FromId3v1() ? L" (from the song's ID3v1 tag)" : L" (from the song's ID3v2 tag)";
         break;
     }

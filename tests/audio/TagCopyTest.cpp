@@ -27,7 +27,8 @@ const std::vector<uint8_t>& BareRingtone()
     static const std::vector<uint8_t> bytes = [] {
         AudioClip clip;
         TempPath mp3(L".mp3");
-        if (!clip.CreateSilentMs(true, 1000, 44100) || !Mp3Encoder::Instance().Encode(mp3, clip, nullptr)) return std::vector<uint8_t>();
+        if (!clip.CreateSilentMs(true, 1000, 44100) || !Mp3Encoder::Instance().Encode(mp3, clip, nullptr))
+            return std::vector<uint8_t>();
         return test::ReadAll(mp3);
     }();
     return bytes;
@@ -171,7 +172,8 @@ TEST(TagCopy, DamagedOrUnreadableTagsLeaveAGoodRingtone)
     EXPECT_EQ(copy.Failed(), TagCopy::Step::kReadSong);
     CloseHandle(held);
     EXPECT_EQ(test::ReadAll(ringtone), bare);
-    EXPECT_TRUE(copy.Run(L"Z:\\no\\such\\song.mp3", ringtone) == false && copy.Failed() == TagCopy::Step::kReadSong);
+    EXPECT_FALSE(copy.Run(L"Z:\\no\\such\\song.mp3", ringtone));
+    EXPECT_EQ(copy.Failed(), TagCopy::Step::kReadSong);
 }
 
 }  // namespace
