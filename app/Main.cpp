@@ -24,15 +24,11 @@ vorlune::MainFrame* TheFrame() noexcept
 int Run(int show) noexcept
 {
     vorlune::MessageLoop loop;
-    vorlune::AppModule::AddMessageLoop(&loop);
-    int exitCode = 0;
+    const vorlune::ScopedMessageLoop registered(loop);
     vorlune::MainFrame* frame = TheFrame();
-    if (frame && frame->Create()) {
-        ::ShowWindow(frame->Hwnd(), show);
-        exitCode = loop.Run();
-    }
-    vorlune::AppModule::RemoveMessageLoop();
-    return exitCode;
+    if (!registered.Ok() || !frame || !frame->Create()) return 0;
+    ::ShowWindow(frame->Hwnd(), show);
+    return loop.Run();
 }
 
 }  // namespace

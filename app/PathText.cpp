@@ -67,10 +67,16 @@ std::wstring CanonicalPath(const std::wstring& path)
     for (wchar_t c : text)
         if (c != L'\\' || collapsed.empty() || collapsed.back() != L'\\' || collapsed.size() == 1)
             collapsed += c;
-    // PathCanonicalizeW works within MAX_PATH; a longer path keeps its dots.
     wchar_t canonical[MAX_PATH];
-    if (collapsed.size() < MAX_PATH && ::PathCanonicalizeW(canonical, collapsed.c_str())) return canonical;
-    return collapsed;
+    if (collapsed.size() < MAX_PATH) return ::PathCanonicalizeW(canonical, collapsed.c_str()) ? canonical : collapsed;
+    // PathCanonicalizeW stops at MAX_PATH; a longer absolute path loses its
+    // "." and ".." through the full-path rules, which have no such limit.
+    if (::PathIsRelativeW(collapsed.c_str())) return collapsed;
+    std::wstring full(collapsed.size() + MAX_PATH, L'\0');  // room for a drive
+    const DWORD got = ::GetFullPathNameW(collapsed.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (got == 0 || got >= full.size()) return collapsed;
+    full.resize(got);
+    return full;
 }
 
 std::wstring MakeAbsolute(const std::wstring& path)
