@@ -1,6 +1,11 @@
 #include "app/MainFrame.h"
 
-#include "controls/SkinArt.h"
+#include <cwchar>
+#include <string>
+
+#include "app/PathText.h"
+#include "app/WizardView.h"
+#include "audio/RingtoneProject.h"
 #include "controls/WebLinks.h"
 #include "res/resource.h"
 #include "win/AppModule.h"
@@ -11,34 +16,59 @@ namespace {
 const WindowClass kClass{L"ZELK-MainFrame-{723C16B7-7785-4b23-B783-227EE6D92655}", nullptr,
                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), IDR_MAINFRAME};
 
-constexpr int kWidth = 600, kHeight = 400;
-constexpr int kHeaderHeight = 100, kFooterHeight = 50;
+constexpr int kClientWidth = 600, kClientHeight = 400;
+constexpr wchar_t kTitle[] = L"Vorlune";
 
 }  // namespace
 
+MainFrame::MainFrame()
+    : project_(std::make_unique<RingtoneProject>()), view_(std::make_unique<WizardView>(project_.get()))
+{
+}
+
+// The window goes first: the view's handlers use the project.
 MainFrame::~MainFrame() { Destroy(); }
 
 HWND MainFrame::Create() noexcept
 {
     const HINSTANCE res = AppModule::ResourceInstance();
-    wchar_t title[64] = L"Vorlune";
-    ::LoadStringW(res, IDR_MAINFRAME, title, 64);
+    wchar_t title[64] = L"";
+    if (!::LoadStringW(res, IDR_MAINFRAME, title, 64)) std::wcscpy(title, kTitle);
     HMENU menu = ::LoadMenuW(res, MAKEINTRESOURCEW(IDR_MAINFRAME));
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     const DWORD exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
     HWND hwnd = CreateWindowOf(kClass, nullptr, RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT},
                                style, exStyle, reinterpret_cast<UINT_PTR>(menu), title);
     if (!hwnd) {
-        if (menu) ::DestroyMenu(menu);
+        if (menu && ::IsMenu(menu)) ::DestroyMenu(menu);
         return nullptr;
     }
     accelerators_ = ::LoadAcceleratorsW(res, MAKEINTRESOURCEW(IDR_MAINFRAME));
     return hwnd;
 }
 
-bool MainFrame::PreTranslateMessage(MSG& msg) noexcept
+bool MainFrame::PreTranslateMessage(MSG& msg)
 {
     return Hwnd() && accelerators_ && ::TranslateAcceleratorW(Hwnd(), accelerators_, &msg);
+}
+
+bool MainFrame::OnIdle()
+{
+    UpdateTitle();
+    return false;
+}
+
+void MainFrame::UpdateTitle() noexcept
+{
+    if (!Hwnd()) return;
+    try {
+        std::wstring title = kTitle;
+        if (!project_->sourcePath.empty()) title += L" - [" + PathFileName(TidyPath(project_->sourcePath)) + L"]";
+        std::wstring current(static_cast<size_t>(::GetWindowTextLengthW(Hwnd())) + 1, L'\0');
+        current.resize(static_cast<size_t>(::GetWindowTextW(Hwnd(), current.data(), static_cast<int>(current.size()))));
+        if (current != title) ::SetWindowTextW(Hwnd(), title.c_str());
+    } catch (...) {
+    }
 }
 
 bool MainFrame::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -46,83 +76,120 @@ bool MainFrame::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     result = 0;
     switch (msg) {
     case WM_CREATE:
-        result = OnCreate();
+        if (!OnCreate()) {
+            result = -1;
+            return true;
+        }
+        break;  // the default handling runs too
+    case WM_DESTROY:
+        OnDestroy();
+        ::PostQuitMessage(1);
         return true;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && client_) {
+            const RECT client = ClientRect();
+            ::SetWindowPos(client_, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        break;
+    case WM_SETFOCUS:
+        if (client_) {
+            ::SetFocus(client_);
+            return true;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (client_) {
+            result = 1;
+            return true;
+        }
+        break;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam))) return true;
         break;
-    case WM_DESTROY:
-        ::PostQuitMessage(1);
-        return true;
     }
-    return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
+    return Window::ProcessWindowMessage(msg, wParam, lParam, result);
 }
 
-LRESULT MainFrame::OnCreate() noexcept
+bool MainFrame::OnCreate() noexcept
 {
-    // The menu only names the commands; no menu bar is shown.
+    // The menu only names the commands: no menu bar.
     if (HMENU menu = ::GetMenu(Hwnd())) {
         ::SetMenu(Hwnd(), nullptr);
         ::DestroyMenu(menu);
     }
-    LoadSkinJpeg(IDJ_PAGE, page_);
-    if (!header_.Create(Hwnd(), RECT{0, 0, kWidth, kHeaderHeight}) ||
-        !footer_.Create(Hwnd(), RECT{0, kHeight - kFooterHeight, kWidth, kHeight}))
-        return -1;
+    const RECT client = ClientRect();
+    client_ = view_->Create(Hwnd(), client);
+    if (!client_) return false;
 
     // Fixed size: caption, system menu and minimise box only.
-    const LONG_PTR style = ::GetWindowLongPtrW(Hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_THICKFRAME | WS_MAXIMIZEBOX);
+    const LONG_PTR style =
+        ::GetWindowLongPtrW(Hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_THICKFRAME | WS_MAXIMIZEBOX);
     ::SetWindowLongPtrW(Hwnd(), GWL_STYLE, style);
-    RECT rc{0, 0, kWidth, kHeight};
-    ::AdjustWindowRectEx(&rc, static_cast<DWORD>(style), FALSE,
+    RECT outer{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(style), FALSE,
                          static_cast<DWORD>(::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE)));
-    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    RECT work{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    ::SetWindowPos(Hwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
-                   work.top + (work.bottom - work.top - height) / 2, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    UpdateButtons();
-    return 0;
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    CenterWindow(Hwnd());
+
+    if (MessageLoop* loop = MessageLoop::Current()) {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+    }
+    return true;
+}
+
+void MainFrame::OnDestroy() noexcept
+{
+    if (MessageLoop* loop = MessageLoop::Current()) {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+    client_ = nullptr;
+}
+
+bool MainFrame::IsRendering() noexcept { return view_->Step3().IsJobThreadAlive(); }
+
+void MainFrame::OnOpen() noexcept
+{
+    UpdateTitle();
+    if (!view_->Step1().ChooseSong()) return;
+    view_->Next();
+    UpdateTitle();
 }
 
 bool MainFrame::OnCommand(UINT id) noexcept
 {
     switch (id) {
-    case ID_WIZARD_BACK:
-        header_.PreviousStep();
-        break;
-    case ID_WIZARD_NEXT:
-        header_.NextStep();
-        break;
-    case ID_STEP3_NEW:
-        header_.FirstStep();
-        break;
-    case ID_HELP_WEBSITE:
-        OpenWebsite();
-        break;
-    case ID_STEP1_MONO_TO_STEREO:
-        OpenSecondWebsite();
-        break;
-    case ID_APP_ABOUT:
-        break;
+    case ID_FILE_OPEN:
+        if (!IsRendering()) OnOpen();
+        return true;
+    case ID_STEP1_CHOOSE_SONG:
+        if (!IsRendering()) ::PostMessageW(Hwnd(), WM_COMMAND, ID_FILE_OPEN, 0);
+        return true;
     case ID_APP_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-        break;
-    default:
-        return false;
+        return true;
+    case ID_WIZARD_BACK:
+        view_->Back();
+        return true;
+    case ID_WIZARD_NEXT:
+        view_->Next();
+        return true;
+    case ID_STEP3_NEW:
+        project_->Reset();
+        view_->New();
+        return true;
+    case ID_HELP_WEBSITE:
+        OpenWebsite();
+        return true;
+    case ID_STEP1_MONO_TO_STEREO:
+        OpenSecondWebsite();
+        return true;
+    case ID_APP_ABOUT:
+        return true;
     }
-    UpdateButtons();
-    return true;
+    return false;
 }
-
-void MainFrame::UpdateButtons() noexcept
-{
-    const int step = header_.Step();
-    if (footer_.BackButton().IsAlive()) ::EnableWindow(footer_.BackButton().Hwnd(), step > 0);
-    if (footer_.NextButton().IsAlive()) ::EnableWindow(footer_.NextButton().Hwnd(), step < VeViewHeader::kSteps - 1);
-}
-
-void MainFrame::Paint(HDC dc) { page_.DrawAt(dc, 0, kHeaderHeight); }
 
 }  // namespace vorlune

@@ -2,41 +2,51 @@
 
 #include <windows.h>
 
-#include "controls/VeViewFooter.h"
-#include "controls/VeViewHeader.h"
-#include "gfx/Surface.h"
-#include "win/BufferedWindow.h"
+#include <memory>
+
+#include "win/MessageLoop.h"
+#include "win/Window.h"
 
 namespace vorlune {
 
-// The one top-level window: a fixed 600 x 400 client area with the header
-// on top, the page background in the middle and the footer at the bottom.
-// Back, Next and New move the header's step; the wizard's pages come later.
-class MainFrame : public BufferedWindow {
+class RingtoneProject;
+class WizardView;
+
+// The one top-level window: no menu bar, not resizable, a 600 x 400 client
+// area filled by the wizard. It owns the user's project, translates the
+// accelerators and carries out the commands of the buttons and keys.
+class MainFrame : public Window, public MessageFilter, public IdleHandler {
 public:
-    MainFrame() noexcept = default;
+    MainFrame();
     ~MainFrame() override;
 
     HWND Create() noexcept;
-    // Accelerators of the frame; true when msg became a command.
-    bool PreTranslateMessage(MSG& msg) noexcept;
 
-    VeViewHeader& Header() noexcept { return header_; }
-    VeViewFooter& Footer() noexcept { return footer_; }
+    // The frame's accelerators; true when msg became a command.
+    bool PreTranslateMessage(MSG& msg) override;
+    // Brings the title up to date.
+    bool OnIdle() override;
+    // "Vorlune", and " - [name.mp3]" while the project has a song.
+    void UpdateTitle() noexcept;
+
+    RingtoneProject& Project() noexcept { return *project_; }
+    WizardView& View() noexcept { return *view_; }
 
 protected:
-    void Paint(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    LRESULT OnCreate() noexcept;
+    bool OnCreate() noexcept;
+    void OnDestroy() noexcept;
     bool OnCommand(UINT id) noexcept;
-    void UpdateButtons() noexcept;
+    void OnOpen() noexcept;
+    // A render is writing from the project: nothing may replace it.
+    bool IsRendering() noexcept;
 
-    VeViewHeader header_;
-    VeViewFooter footer_;
-    Surface24 page_;
+    HWND client_ = nullptr;
     HACCEL accelerators_ = nullptr;  // a resource: freed with the module
+    std::unique_ptr<RingtoneProject> project_;
+    std::unique_ptr<WizardView> view_;
 };
 
 }  // namespace vorlune

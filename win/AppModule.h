@@ -4,10 +4,24 @@
 
 namespace vorlune {
 
+class MessageLoop;
+
 // The process's module: the instance that owns our window classes, the one
-// that holds the skin, and the critical section that guards class
-// registration and other once-per-process set-up.
+// that holds the skin, the critical section that guards class registration
+// and other once-per-process set-up, and the message loops by thread.
 namespace AppModule {
+
+// Start-up and shut-down of the program: records the instance and the main
+// thread; Term forgets every loop.
+void Init(HINSTANCE instance) noexcept;
+void Term() noexcept;
+DWORD MainThreadId() noexcept;
+
+// The loop table, under the module's lock. Add fails when the current thread
+// already has a loop.
+bool AddMessageLoop(MessageLoop* loop) noexcept;
+bool RemoveMessageLoop() noexcept;
+MessageLoop* GetMessageLoop(DWORD threadId) noexcept;
 
 // The executable; window classes are registered for it.
 HINSTANCE Instance() noexcept;

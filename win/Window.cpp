@@ -156,4 +156,27 @@ LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
+bool CenterWindow(HWND hwnd, HWND over) noexcept
+{
+    if (!hwnd) return false;
+    if (!over) over = ::GetWindow(hwnd, GW_OWNER);
+    RECT rc{}, target{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetWindowRect(hwnd, &rc) ||
+        !::GetMonitorInfoW(::MonitorFromWindow(over ? over : hwnd, MONITOR_DEFAULTTONEAREST), &monitor))
+        return false;
+    const RECT& work = monitor.rcWork;
+    if (!over || !::GetWindowRect(over, &target)) target = work;
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    int x = target.left + (target.right - target.left - width) / 2;
+    int y = target.top + (target.bottom - target.top - height) / 2;
+    // Off the screen only when it is larger than the work area.
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+    return ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+}
+
 }  // namespace vorlune

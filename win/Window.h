@@ -69,4 +69,8 @@ private:
     WNDPROC base_ = nullptr;
 };
 
+// Centres hwnd over `over` (its owner when null), or over the work area of
+// its monitor when there is neither, kept inside that work area.
+bool CenterWindow(HWND hwnd, HWND over = nullptr) noexcept;
+
 }  // namespace vorlune

@@ -1,65 +1,308 @@
-// The frame as the program starts it: its header and footer at work, and the
-// web links it opens.
+// The frame and its wizard as the program runs them: the steps and their
+// rules, choosing a song, and the web links.
 
 #include "app/MainFrame.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/WizardView.h"
+#include "audio/RingtoneProject.h"
 #include "controls/ControlTesting.h"
 #include "controls/WebLinks.h"
 #include "res/resource.h"
+#include "support/Fixtures.h"
 #include "support/RecordingBrowser.h"
+#include "support/TempDir.h"
+#include "win/MessageLoop.h"
 
 namespace vorlune {
 namespace {
 
-TEST(MainFrame, StepsThroughTheHeaderBannersWithTheFooterButtons)
-{
-    ASSERT_NE(test::UseProgramSkin(), nullptr);
-    MainFrame frame;
-    HWND hwnd = frame.Create(), header = frame.Header().Hwnd();
-    ASSERT_NE(hwnd, nullptr);
-    // A fixed 600 x 400 client area, the header on top, the footer at the bottom.
-    RECT client{}, parts[2]{};
-    ::GetClientRect(hwnd, &client);
-    ::GetWindowRect(header, &parts[0]);
-    ::GetWindowRect(frame.Footer().Hwnd(), &parts[1]);
-    ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(parts), 4);
-    EXPECT_EQ((std::vector<LONG>{client.right, client.bottom, parts[0].top, parts[0].bottom, parts[1].top,
-                                 parts[1].bottom}),
-              (std::vector<LONG>{600, 400, 0, 100, 350, 400}));
-
-    const int banners[] = {IDJ_STEP1, IDJ_STEP2, IDJ_STEP3};
-    auto onStep = [&](int step) {
-        return frame.Header().Step() == step && test::SkinDifferences(header, IDJ_HEADER) == 0 &&
-               test::SkinDifferences(header, banners[step], 0, 0, {0, 65}) == 0;
-    };
-    HWND back = frame.Footer().BackButton().Hwnd(), next = frame.Footer().NextButton().Hwnd();
-    frame.Header().PreviousStep();  // none before the first
-    EXPECT_TRUE(onStep(0));
-    EXPECT_FALSE(::IsWindowEnabled(back));
-    for (int step = 1; step <= 2; ++step) {
-        EXPECT_TRUE(::IsWindowEnabled(next));
-        test::Click(next, {5, 5}, {5, 5});
-        test::PumpPending();
-        EXPECT_TRUE(onStep(step));
+// Answers the next dialog box of this thread from inside its modal loop: a
+// thread timer ticks there, finds the box and runs the answer once.
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(std::function<void(HWND)> answer) : answer_(std::move(answer))
+    {
+        current_ = this;
+        timer_ = ::SetTimer(nullptr, 0, 50, &Tick);
     }
-    frame.Header().NextStep();  // none after the last
-    EXPECT_TRUE(onStep(2));
-    EXPECT_FALSE(::IsWindowEnabled(next));
-    test::Click(back, {5, 5}, {5, 5});
-    test::PumpPending();
-    EXPECT_TRUE(onStep(1));
-    ::SendMessageW(hwnd, WM_COMMAND, ID_STEP3_NEW, 0);
-    EXPECT_TRUE(onStep(0));
+    ~DialogAnswerer()
+    {
+        ::KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    int answered = 0;
 
-    ::SendMessageW(hwnd, WM_COMMAND, ID_APP_EXIT, 0);
+private:
+    static BOOL CALLBACK FindBox(HWND hwnd, LPARAM out)
+    {
+        wchar_t name[16] = L"";
+        if (!::IsWindowVisible(hwnd) || !::GetClassNameW(hwnd, name, 16) || std::wstring(name) != L"#32770")
+            return TRUE;
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND box = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!current_ || !box || box == current_->last_) return;
+        current_->last_ = box;
+        ++current_->answered;
+        current_->answer_(box);
+    }
+
+    static inline DialogAnswerer* current_ = nullptr;
+    std::function<void(HWND)> answer_;
+    UINT_PTR timer_ = 0;
+    HWND last_ = nullptr;
+};
+
+POINT CentreOf(HWND hwnd)
+{
+    RECT rc{};
+    ::GetWindowRect(hwnd, &rc);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+void Press(HWND box, int id) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+class Wizard : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(test::UseProgramSkin(), nullptr);
+        ASSERT_TRUE(registered.Ok());
+        hwnd = frame.Create();
+        ASSERT_NE(hwnd, nullptr);
+        for (const wchar_t* name : {L"a.mp3", L"b.MP3", L"c.wav", L"noext"})
+            ASSERT_TRUE(test::WriteFileBytes(dir.File(name), "not really a song"));
+    }
+    void TearDown() override
+    {
+        frame.Destroy();
+        test::PumpPending();  // the frame's quit message
+    }
+
+    // Input has come and gone: the idle pass the loop would run.
+    void Settle()
+    {
+        test::PumpPending();
+        loop.RunIdleHandlers();
+    }
+    void Command(UINT id) { ::SendMessageW(hwnd, WM_COMMAND, id, 0); }
+    std::wstring Title()
+    {
+        wchar_t text[512] = L"";
+        ::GetWindowTextW(hwnd, text, 512);
+        return text;
+    }
+    // The step as the stack, the header and the shown page have it, and
+    // whether Back and Next are enabled.
+    std::vector<int> State()
+    {
+        Settle();
+        WizardView& view = frame.View();
+        int shown = -1;
+        for (int i = 0; i < 3; ++i)
+            if (::GetWindowLongPtrW(view.Stack().GetPage(i), GWL_STYLE) & WS_VISIBLE) shown = shown == -1 ? i : 9;
+        return {view.Step(), view.Header().Step(), shown, ::IsWindowEnabled(view.Footer().BackButton().Hwnd()),
+                ::IsWindowEnabled(view.Footer().NextButton().Hwnd())};
+    }
+    // Ctrl+O's command, with the Open dialog answered by typing `typed`
+    // (or cancelled when empty); the texts of the message boxes that follow.
+    std::vector<std::wstring> Open(const std::wstring& typed, POINT* dialogCentre = nullptr)
+    {
+        std::vector<std::wstring> boxes;
+        DialogAnswerer answerer([&](HWND box) {
+            if (::GetDlgItem(box, 1148)) {  // the Open dialog
+                if (dialogCentre) *dialogCentre = CentreOf(box);
+                if (typed.empty()) return Press(box, IDCANCEL);
+                ::SetDlgItemTextW(box, 1148, typed.c_str());
+                return Press(box, IDOK);
+            }
+            wchar_t text[1024] = L"";
+            ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            boxes.push_back(text);
+            const POINT at = CentreOf(box), frameAt = CentreOf(hwnd);
+            EXPECT_LE(std::abs(at.x - frameAt.x) + std::abs(at.y - frameAt.y), 2) << "box not over the frame";
+            Press(box, IDOK);
+        });
+        Command(ID_FILE_OPEN);
+        EXPECT_GE(answerer.answered, 1);
+        return boxes;
+    }
+
+    MessageLoop loop;
+    ScopedMessageLoop registered{loop};
+    MainFrame frame;
+    HWND hwnd = nullptr;
+    test::TempDir dir;
+};
+
+TEST_F(Wizard, StartsAtStepOneInItsFixedFrame)
+{
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    const auto style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+    EXPECT_EQ((std::vector<LONG>{client.right, client.bottom}), (std::vector<LONG>{600, 400}));
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_EQ(::GetMenu(hwnd), nullptr);
+    EXPECT_EQ(Title(), L"Vorlune");
+
+    // View over the whole client; header, pages and footer from top to bottom.
+    WizardView& view = frame.View();
+    auto placeOf = [&](HWND child) {
+        RECT rc{};
+        ::GetWindowRect(child, &rc);
+        ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rc), 2);
+        return std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom};
+    };
+    EXPECT_EQ(placeOf(view.Hwnd()), (std::vector<LONG>{0, 0, 600, 400}));
+    EXPECT_EQ(placeOf(view.Header().Hwnd()), (std::vector<LONG>{0, 0, 600, 100}));
+    EXPECT_EQ(placeOf(view.Stack().Hwnd()), (std::vector<LONG>{0, 100, 600, 350}));
+    EXPECT_EQ(placeOf(view.Footer().Hwnd()), (std::vector<LONG>{0, 350, 600, 400}));
+    EXPECT_EQ(placeOf(view.Stack().GetPage(0)), (std::vector<LONG>{0, 100, 600, 350}));
+    EXPECT_EQ(placeOf(view.Step1().ChooseButton().Hwnd()), (std::vector<LONG>{130, 191, 472, 223}));
+    EXPECT_EQ(placeOf(view.Step1().SecondWebsiteButton().Hwnd()), (std::vector<LONG>{130, 242, 472, 274}));
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, false}));
+
+    // Step 1 shows its prompt over the page background until a song is chosen.
+    HWND page = view.Step1().Hwnd();
+    EXPECT_EQ(test::SkinDifferences(page, IDJ_CHOOSE_PROMPT, 0, 0, {95, 42}), 0);
+    ASSERT_TRUE(view.Step1().AcceptSong(dir.File(L"a.mp3")));
+    EXPECT_GT(test::SkinDifferences(page, IDJ_CHOOSE_PROMPT, 0, 0, {95, 42}), 0);
+    EXPECT_GT(test::SkinDifferences(page, IDJ_NAME_BOX, 0, 0, {130, 42}), 0);  // the name is in it
+}
+
+TEST_F(Wizard, StepsMoveWithinTheirRulesAndStepTwoLoadsOnlyANewSong)
+{
+    WizardView& view = frame.View();
+    RingtoneProject& project = frame.Project();
+    Step2Page& step2 = view.Step2();
+    Command(ID_WIZARD_BACK);
+    Command(ID_WIZARD_NEXT);  // no song yet, but a command still moves
+    EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
+    EXPECT_EQ(step2.SongLoads(), 0);  // the empty song is what it holds
+    Command(ID_STEP3_NEW);
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, false}));
+
+    const std::wstring a = dir.File(L"a.mp3");
+    ASSERT_TRUE(view.Step1().AcceptSong(L"  " + a + L" "));
+    EXPECT_EQ(project.sourcePath, a);
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, true}));
+    EXPECT_EQ(Title(), L"Vorlune - [a.mp3]");
+
+    project.SetSelection(0.3, 0.6);
+    project.fadeIn = project.fadeOut = 1;
+    Command(ID_WIZARD_NEXT);
+    EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
+    EXPECT_EQ(step2.LoadedSongPath(), a);
+    Command(ID_WIZARD_BACK);
+    Command(ID_WIZARD_NEXT);
+    Command(ID_WIZARD_NEXT);
+    EXPECT_EQ(State(), (std::vector<int>{2, 2, 2, true, false}));
+    EXPECT_EQ(step2.SongLoads(), 1);  // the same song again: kept
+    // Entering step 3 takes the selection and the fades from step 2.
+    EXPECT_EQ((std::vector<double>{project.selectionStart, project.selectionEnd, double(project.fadeIn),
+                                   double(project.fadeOut)}),
+              (std::vector<double>{0.0, 1.0, 0.0, 0.0}));
+    Command(ID_WIZARD_NEXT);
+    EXPECT_EQ(State(), (std::vector<int>{2, 2, 2, true, false}));
+
+    // New: step 1, an empty project, the title back; step 2 keeps its song.
+    Command(ID_STEP3_NEW);
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, false}));
+    EXPECT_TRUE(project.sourcePath.empty());
+    EXPECT_EQ(Title(), L"Vorlune");
+    EXPECT_EQ(step2.LoadedSongPath(), a);
+
+    // The song going away at step 1 takes Next with it.
+    ASSERT_TRUE(view.Step1().AcceptSong(a));
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, true}));
+    ASSERT_TRUE(::DeleteFileW(a.c_str()));
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, false}));
+    EXPECT_EQ(test::SkinDifferences(view.Step1().Hwnd(), IDJ_CHOOSE_PROMPT, 0, 0, {95, 42}), 0);
+}
+
+TEST_F(Wizard, OpenAcceptsOnlyExistingMp3sAndStepTwoFollowsFromAnyStep)
+{
+    WizardView& view = frame.View();
+    RingtoneProject& project = frame.Project();
+    // Refused: another extension, none. The box shows the path as typed.
+    for (const std::wstring& typed : {dir.File(L"c.wav"), dir.File(L"noext")}) {
+        EXPECT_EQ(Open(typed), std::vector<std::wstring>{L"Error opening file:\n" + typed});
+        EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, false}));
+        EXPECT_TRUE(project.sourcePath.empty());
+    }
+    // A folder is no song either (the dialog would open it: asked directly).
+    std::vector<std::wstring> boxes;
+    {
+        DialogAnswerer answerer([&](HWND box) {
+            wchar_t text[1024] = L"";
+            ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            boxes.push_back(text);
+            Press(box, IDOK);
+        });
+        EXPECT_FALSE(view.Step1().AcceptSong(dir.Path()));
+    }
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Error opening file:\n" + dir.Path()});
+    EXPECT_TRUE(project.sourcePath.empty());
+
+    POINT dialogAt{};
+    EXPECT_TRUE(Open(L"", &dialogAt).empty());  // cancelled: nothing said, nothing changed
+    const POINT frameAt = CentreOf(hwnd);
+    EXPECT_LE(std::abs(dialogAt.x - frameAt.x) + std::abs(dialogAt.y - frameAt.y), 2);
+    EXPECT_EQ(State(), (std::vector<int>{0, 0, 0, false, false}));
+
+    // From step 1 to step 2 with the song; capitals in the extension are fine.
+    const std::wstring b = dir.File(L"b.MP3");
+    EXPECT_TRUE(Open(b).empty());
+    EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
+    EXPECT_EQ(project.sourcePath, b);
+    EXPECT_EQ(view.Step2().LoadedSongPath(), b);
+    EXPECT_EQ(Title(), L"Vorlune - [b.MP3]");
+
+    // From step 2 the wizard moves on to step 3, and step 2 gets the new song
+    // first, so that step 3 never works on the old one's part.
+    const std::wstring a = dir.File(L"a.mp3");
+    EXPECT_TRUE(Open(a).empty());
+    EXPECT_EQ(State(), (std::vector<int>{2, 2, 2, true, false}));
+    EXPECT_EQ(view.Step2().LoadedSongPath(), a);
+    EXPECT_EQ(view.Step2().SongLoads(), 2);
+    EXPECT_EQ(Title(), L"Vorlune - [a.mp3]");
+}
+
+TEST_F(Wizard, OpenWaitsWhileARenderRuns)
+{
+    const std::wstring song = test::FixturePath(L"mp3\\long-44100-2.mp3");
+    if (song.empty()) GTEST_SKIP() << "no fixtures";
+    test::TempPath out(L".mp3");
+    RingtoneProject& project = frame.Project();
+    ASSERT_TRUE(frame.View().Step1().AcceptSong(song));
+    project.outputPath = out.Path();
+    Step3Page& step3 = frame.View().Step3();
+    ASSERT_NE(step3.Job(), nullptr);
+    ASSERT_TRUE(step3.Job()->Start());
+    ASSERT_TRUE(step3.IsJobThreadAlive());
+    DialogAnswerer answerer([](HWND box) { Press(box, IDCANCEL); });
+    Command(ID_FILE_OPEN);
+    Command(ID_STEP1_CHOOSE_SONG);  // would post an Open
     test::PumpPending();
-    EXPECT_FALSE(::IsWindow(hwnd));
+    const bool stillAlive = step3.IsJobThreadAlive();
+    step3.Job()->CancelAndWait();
+    ASSERT_TRUE(stillAlive) << "the render ended too soon to tell";
+    EXPECT_EQ(answerer.answered, 0);
+    EXPECT_EQ(project.sourcePath, song);
 }
 
 TEST(WebLinks, FooterLinkAndBothCommandsOpenTheirAddresses)
@@ -76,7 +319,7 @@ TEST(WebLinks, FooterLinkAndBothCommandsOpenTheirAddresses)
 
     MainFrame frame;
     ASSERT_NE(frame.Create(), nullptr);
-    HWND link = frame.Footer().Link().Hwnd();
+    HWND link = frame.View().Footer().Link().Hwnd();
     // Pressed on the link, released outside: no browser. Released inside: the
     // website. One at a time: the browsers run side by side.
     using Urls = std::vector<std::string>;

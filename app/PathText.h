@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+// How the program tidies the paths it is given and takes them apart.
+namespace vorlune {
+
+// Trims white space at both ends, turns "/" into "\" and ends the name of an
+// existing directory with "\".
+std::wstring TidyPath(const std::wstring& path);
+
+// "/" to "\", a "\" after a directory, runs of "\" made one (a leading "\\"
+// stays), then "." and ".." resolved; when that last step fails the rest is
+// the result.
+std::wstring CanonicalPath(const std::wstring& path);
+
+// A relative path put after the current directory and made canonical; any
+// other path as it is.
+std::wstring MakeAbsolute(const std::wstring& path);
+
+// The text after the last "\" (or the last ":" when there is none).
+std::wstring PathFileName(const std::wstring& path);
+// The file name up to its last ".".
+std::wstring PathTitle(const std::wstring& path);
+// The file name after its last ".", without it; empty without one.
+std::wstring PathExtension(const std::wstring& path);
+
+// GetFileAttributesW without the system's critical-error boxes (an empty
+// drive must not ask the user anything); INVALID_FILE_ATTRIBUTES when missing.
+unsigned long QuietFileAttributes(const std::wstring& path) noexcept;
+
+}  // namespace vorlune

@@ -1,0 +1,160 @@
+#include "app/Step1Page.h"
+
+#include <commdlg.h>
+
+#include <cwctype>
+#include <vector>
+
+#include "app/AppMessageBox.h"
+#include "app/PathText.h"
+#include "audio/RingtoneProject.h"
+#include "controls/SkinArt.h"
+#include "res/resource.h"
+#include "win/Window.h"
+
+namespace vorlune {
+namespace {
+
+constexpr POINT kChooseAt{130, 91};
+constexpr POINT kSecondWebsiteAt{130, 142};
+constexpr POINT kPromptAt{95, 42};
+constexpr RECT kNameBox{130, 42, 471, 74};
+constexpr int kNameInset = 4;
+constexpr COLORREF kNameColour = RGB(77, 97, 123);
+
+// The longest path Windows takes, with its terminating null.
+constexpr DWORD kLongestPath = 32768;
+
+UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) noexcept
+{
+    if (msg != WM_NOTIFY) return 0;
+    switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+    case CDN_INITDONE:
+        CenterWindow(::GetParent(dialog));  // the hook's dialog is a child of the real one
+        return 0;
+    case CDN_INCLUDEITEM:
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+Step1Page::~Step1Page() { Destroy(); }
+
+bool Step1Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (msg) {
+    case WM_CREATE:
+        if (!OnCreate()) {
+            result = -1;
+            return true;
+        }
+        break;  // the base loads the background
+    case WM_COMMAND:
+        if (OnCommand(wParam, lParam)) {
+            result = 0;
+            return true;
+        }
+        break;
+    }
+    return WizardPage::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+bool Step1Page::OnCreate() noexcept
+{
+    LoadSkinJpeg(IDJ_CHOOSE_PROMPT, prompt_);
+    LoadSkinJpeg(IDJ_NAME_BOX, nameBox_);
+    return choose_.CreateFromStrip(Hwnd(), kChooseAt, ID_STEP1_CHOOSE_SONG, LoadSkinStrip(IDB_CHOOSE_SONG, 3), 3) &&
+           secondWebsite_.CreateFromStrip(Hwnd(), kSecondWebsiteAt, ID_STEP1_MONO_TO_STEREO,
+                                          LoadSkinStrip(IDB_MONO_TO_STEREO, 3), 3);
+}
+
+bool Step1Page::OnCommand(WPARAM wParam, LPARAM lParam) noexcept
+{
+    const auto from = reinterpret_cast<HWND>(lParam);
+    if (!from || (from != choose_.Hwnd() && from != secondWebsite_.Hwnd())) return false;
+    ::PostMessageW(Frame(), WM_COMMAND, wParam, lParam);
+    return true;
+}
+
+bool Step1Page::CanGoNext() const
+{
+    const std::wstring& source = Project().sourcePath;
+    return !source.empty() && QuietFileAttributes(source) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Step1Page::ChooseSong() noexcept
+{
+    try {
+        std::vector<wchar_t> file(kLongestPath, L'\0');
+        wchar_t title[256] = L"";
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = Frame();
+        ofn.lpstrFilter = L"MP3 Files (*.mp3)\0*.mp3\0";
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = kLongestPath;
+        ofn.lpstrFileTitle = title;
+        ofn.nMaxFileTitle = 256;
+        ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES |
+                    OFN_ENABLESIZING | OFN_ENABLEHOOK;
+        ofn.lpfnHook = &OpenDialogHook;
+        if (::GetOpenFileNameW(&ofn)) return AcceptSong(file.data());
+        // Cancelled: nothing to say. Failed: say so (a buffer too small
+        // holds a size, not a name).
+        if (const DWORD error = ::CommDlgExtendedError())
+            ShowOpenError(Frame(), error == FNERR_BUFFERTOOSMALL ? L"" : file.data());
+        return false;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Step1Page::AcceptSong(const std::wstring& path) noexcept
+{
+    try {
+        const std::wstring full = MakeAbsolute(TidyPath(path));
+        std::wstring extension = PathExtension(full);
+        for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
+        if (QuietFileAttributes(full) == INVALID_FILE_ATTRIBUTES || extension != L"mp3") {
+            ShowOpenError(Frame(), path.c_str());
+            return false;
+        }
+        RingtoneProject& project = Project();
+        project.Reset();
+        project.sourcePath = full;
+        Repaint();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void Step1Page::RefreshIfChanged() noexcept
+{
+    if (IsAlive() && CanGoNext() != showsName_) Repaint();
+}
+
+void Step1Page::DrawContent(HDC dc)
+{
+    showsName_ = CanGoNext();
+    if (!showsName_) {
+        prompt_.DrawAt(dc, kPromptAt.x, kPromptAt.y);
+        return;
+    }
+    nameBox_.DrawAt(dc, kNameBox.left, kNameBox.top);
+    const std::wstring name = PathFileName(TidyPath(Project().sourcePath));
+    RECT text = kNameBox;
+    ::InflateRect(&text, -kNameInset, -kNameInset);
+    const HGDIOBJ oldFont = ::SelectObject(dc, AppFont());
+    const COLORREF oldColour = ::SetTextColor(dc, kNameColour);
+    const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &text,
+                DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    ::SetBkMode(dc, oldMode);
+    ::SetTextColor(dc, oldColour);
+    if (oldFont) ::SelectObject(dc, oldFont);
+}
+
+}  // namespace vorlune

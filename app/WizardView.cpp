@@ -1,0 +1,146 @@
+#include "app/WizardView.h"
+
+#include "audio/RingtoneProject.h"
+
+namespace vorlune {
+namespace {
+
+const WindowClass kClass{L"VeView"};
+
+constexpr int kSteps = VeViewHeader::kSteps;
+
+}  // namespace
+
+WizardView::WizardView(RingtoneProject* project) noexcept
+    : project_(project), step1_(this), step2_(this), step3_(this)
+{
+}
+
+WizardView::~WizardView() { Destroy(); }
+
+HWND WizardView::Create(HWND parent, const RECT& rect) noexcept
+{
+    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle);
+}
+
+bool WizardView::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (msg) {
+    case WM_CREATE:
+        result = OnCreate() ? 0 : -1;
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return true;
+    case WM_SIZE:
+        Layout();
+        return true;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    }
+    return Window::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+bool WizardView::OnCreate() noexcept
+{
+    if (!header_.Create(Hwnd(), RECT{}) || !footer_.Create(Hwnd(), RECT{}) || !stack_.Create(Hwnd(), RECT{}))
+        return false;
+    WizardPage* pages[kSteps] = {&step1_, &step2_, &step3_};
+    for (WizardPage* page : pages)
+        if (!page->Create(stack_.Hwnd())) return false;
+    for (WizardPage* page : pages)
+        if (stack_.AddPage(page->Hwnd()) < 0) return false;
+    const int old = stack_.GetActivePage();
+    if (old != 0 && stack_.SetActivePage(0)) OnStepChanged(old, 0);
+    if (MessageLoop* loop = MessageLoop::Current()) loop->AddIdleHandler(this);
+    return true;
+}
+
+void WizardView::OnDestroy() noexcept
+{
+    if (MessageLoop* loop = MessageLoop::Current()) loop->RemoveIdleHandler(this);
+}
+
+void WizardView::Layout() noexcept
+{
+    const RECT r = ClientRect();
+    if (::IsRectEmpty(&r)) return;
+    constexpr UINT kFlags = SWP_NOZORDER | SWP_NOACTIVATE;
+    ::SetWindowPos(header_.Hwnd(), nullptr, r.left, r.top, r.right - r.left, kHeaderHeight, kFlags);
+    ::SetWindowPos(stack_.Hwnd(), nullptr, r.left, r.top + kHeaderHeight, r.right - r.left,
+                   r.bottom - kFooterHeight - (r.top + kHeaderHeight), kFlags);
+    ::SetWindowPos(footer_.Hwnd(), nullptr, r.left, r.bottom - kFooterHeight, r.right - r.left, kFooterHeight,
+                   kFlags);
+}
+
+void WizardView::Back() noexcept
+{
+    header_.PreviousStep();
+    GoTo(Step() - 1);
+}
+
+void WizardView::Next() noexcept
+{
+    header_.NextStep();
+    GoTo(Step() + 1);
+}
+
+void WizardView::New() noexcept
+{
+    header_.FirstStep();
+    GoTo(0);
+}
+
+void WizardView::GoTo(int step) noexcept
+{
+    const int old = Step();
+    step = step < 0 ? 0 : step >= kSteps ? kSteps - 1 : step;
+    if (step != old && stack_.SetActivePage(step)) OnStepChanged(old, step);
+}
+
+void WizardView::OnStepChanged(int old, int now) noexcept
+{
+    RingtoneProject& project = *project_;
+    // Step 2 and step 3 work on the song step 2 holds: it must be the
+    // project's, however the step was reached (also by Open from step 2).
+    if ((now == 1 || now == 2) && project.sourcePath != step2_.LoadedSongPath()) {
+        try {
+            step2_.LoadSong(project.sourcePath);
+        } catch (...) {
+        }
+    }
+    (void)old;  // leaving step 2 will stop its preview once the page has a player
+    if (now == 2) {
+        project.SetSelection(step2_.SelectionStart(), step2_.SelectionEnd());
+        project.fadeIn = step2_.FadeIn() ? 1 : 0;
+        project.fadeOut = step2_.FadeOut() ? 1 : 0;
+        step3_.ResetToReady();
+    }
+}
+
+WizardPage* WizardView::Page(int step) noexcept
+{
+    switch (step) {
+    case 0:
+        return &step1_;
+    case 1:
+        return &step2_;
+    case 2:
+        return &step3_;
+    }
+    return nullptr;
+}
+
+bool WizardView::OnIdle()
+{
+    WizardPage* page = Page(Step());
+    if (!page) return false;
+    if (footer_.BackButton().IsAlive()) ::EnableWindow(footer_.BackButton().Hwnd(), page->CanGoBack());
+    if (footer_.NextButton().IsAlive()) ::EnableWindow(footer_.NextButton().Hwnd(), page->CanGoNext());
+    step1_.RefreshIfChanged();
+    return false;
+}
+
+}  // namespace vorlune

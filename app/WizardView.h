@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+
+#include "app/PageStack.h"
+#include "app/Step1Page.h"
+#include "app/Step2Page.h"
+#include "app/Step3Page.h"
+#include "controls/VeViewFooter.h"
+#include "controls/VeViewHeader.h"
+#include "win/MessageLoop.h"
+#include "win/Window.h"
+
+namespace vorlune {
+
+class RingtoneProject;
+
+// The frame's whole client area: the header with the step strip on top, the
+// page stack with the three steps, the footer with Back and Next at the
+// bottom. Moves between the steps and hands the user's choices on as it does.
+class WizardView : public Window, public IdleHandler {
+public:
+    static constexpr int kHeaderHeight = 100;
+    static constexpr int kFooterHeight = 50;
+
+    explicit WizardView(RingtoneProject* project) noexcept;
+    ~WizardView() override;
+
+    HWND Create(HWND parent, const RECT& rect) noexcept;
+
+    // One step back or forward, or back to the first; each within steps
+    // 0..2, with the header following.
+    void Back() noexcept;
+    void Next() noexcept;
+    void New() noexcept;
+    int Step() const noexcept { return stack_.GetActivePage(); }
+
+    // Back and Next enabled by the current page's rules; step 1 redrawn
+    // when its song came or went.
+    bool OnIdle() override;
+
+    RingtoneProject& Project() const noexcept { return *project_; }
+    VeViewHeader& Header() noexcept { return header_; }
+    VeViewFooter& Footer() noexcept { return footer_; }
+    PageStack& Stack() noexcept { return stack_; }
+    Step1Page& Step1() noexcept { return step1_; }
+    Step2Page& Step2() noexcept { return step2_; }
+    Step3Page& Step3() noexcept { return step3_; }
+
+protected:
+    bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool OnCreate() noexcept;
+    void OnDestroy() noexcept;
+    void Layout() noexcept;
+    void GoTo(int step) noexcept;
+    void OnStepChanged(int old, int now) noexcept;
+    WizardPage* Page(int step) noexcept;
+
+    RingtoneProject* project_;
+    VeViewHeader header_;
+    VeViewFooter footer_;
+    PageStack stack_;
+    Step1Page step1_;
+    Step2Page step2_;
+    Step3Page step3_;
+};
+
+}  // namespace vorlune
