@@ -47,7 +47,7 @@ Seen SeenIn(const RunningProgram& program)
 std::wstring MessageOf(HWND box)
 {
     HWND text = ::GetDlgItem(box, 0xFFFF);
-    return test::TextOf(text ? text : ::GetDlgItem(box, 100));
+    return test::ControlText(text ? text : ::GetDlgItem(box, 100));
 }
 
 TEST(Program, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)

@@ -1,5 +1,6 @@
 #include "support/RunningProgram.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -224,6 +225,16 @@ std::wstring TextOf(HWND hwnd)
     return std::wstring(text.data(), ::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
 }
 
+std::wstring ControlText(HWND hwnd)
+{
+    std::vector<wchar_t> text(32768);
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                               10000, &length))
+        return {};
+    return std::wstring(text.data(), std::min<size_t>(length, text.size()));
+}
+
 std::wstring ClassOf(HWND hwnd)
 {
     wchar_t name[256];
@@ -246,12 +257,15 @@ bool CentredOn(HWND hwnd, HWND over)
 
 bool AnswerOpenDialog(HWND dialog, const std::wstring& name)
 {
-    HWND box = ::GetDlgItem(dialog, 1148);
+    // The combo box (an extended one in Wine) keeps the text in its edit
+    // control, a few children down.
+    HWND box = ::GetDlgItem(dialog, 1148), edit = box;
+    while (edit && ClassOf(edit) != L"Edit") edit = ::GetWindow(edit, GW_CHILD);
     DWORD_PTR result = 0;
-    return box &&
+    return edit &&
            ::SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG, 10000,
                                  &result) &&
-           TextOf(box) == name && PressButton(dialog, IDOK);
+           ControlText(edit) == name && PressButton(dialog, IDOK);
 }
 
 bool PressButton(HWND dialog, int id)

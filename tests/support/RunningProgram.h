@@ -80,7 +80,11 @@ private:
 
 // Polls done() every few milliseconds until it is true or the time is up.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
+// A window's text as the system keeps it (a caption, a static's text),
+// without a message.
 std::wstring TextOf(HWND hwnd);
+// A control's text asked with WM_GETTEXT: edit controls keep theirs apart.
+std::wstring ControlText(HWND hwnd);
 std::wstring ClassOf(HWND hwnd);
 // A window's rectangle relative to another window's client area (the
 // screen's when `to` is null).
