@@ -55,6 +55,7 @@ TEST(Program, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
     RunningProgram program;
     HWND frame = program.Frame();
     ASSERT_NE(frame, nullptr) << "vorlune.exe showed no frame";
+    ASSERT_TRUE(program.Ready()) << "no idle pass: the title was not put right";
     EXPECT_EQ(test::ClassOf(frame), L"ZELK-MainFrame-{723C16B7-7785-4b23-B783-227EE6D92655}");
     EXPECT_EQ(::GetClassLongPtrW(frame, GCL_STYLE), 0u);
     // Caption, system menu and minimise box: neither a sizing border nor a
@@ -100,7 +101,7 @@ TEST(Program, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
 TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsite)
 {
     RunningProgram program;
-    ASSERT_NE(program.Frame(), nullptr);
+    ASSERT_TRUE(program.Ready());
     const WizardWindows w = program.Windows();
     ASSERT_EQ(w.pages.size(), 3u);
     HWND steps[3] = {w.VisiblePage(), nullptr, nullptr};
@@ -140,7 +141,7 @@ TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsi
 TEST(Program, HandlesAndGdiObjectsStayFlatOverAHundredBackNextCycles)
 {
     RunningProgram program;
-    ASSERT_NE(program.Frame(), nullptr);
+    ASSERT_TRUE(program.Ready());
     const WizardWindows w = program.Windows();
     HWND first = w.VisiblePage();
     ASSERT_TRUE(first && w.back && w.next);
@@ -185,7 +186,7 @@ protected:
         ASSERT_NE(test::UseProgramSkin(), nullptr);
         fixture_ = test::FixturePath(L"mp3\\Песня 歌曲.mp3");
         if (fixture_.empty()) GTEST_SKIP() << "needs the fixtures";
-        ASSERT_NE(program_.Frame(), nullptr);
+        ASSERT_TRUE(program_.Ready());
         program_.KeepOnTop();
         w_ = program_.Windows();
         ASSERT_TRUE(w_.header && w_.back && w_.next && w_.pages.size() == 3);

@@ -101,7 +101,7 @@ RunningProgram::RunningProgram(int show)
         return frame_ != nullptr || ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
     }, 60000);
     // The first idle pass sets the buttons and the title.
-    if (frame_ && !IdlePass()) frame_ = nullptr;
+    ready_ = frame_ && IdlePass();
 }
 
 RunningProgram::~RunningProgram()
@@ -118,8 +118,9 @@ RunningProgram::~RunningProgram()
 
 bool RunningProgram::Close(DWORD& exitCode)
 {
-    if (::WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0 && frame_)
-        ::PostMessageW(frame_, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0 &&
+        (!frame_ || !::PostMessageW(frame_, WM_CLOSE, 0, 0)))
+        return false;
     if (::WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return false;
     return ::GetExitCodeProcess(process_.hProcess, &exitCode) != 0;
 }

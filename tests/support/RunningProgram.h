@@ -36,7 +36,9 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    HWND Frame() const { return frame_; }  // null when the program did not come up
+    HWND Frame() const { return frame_; }  // null when the program showed none
+    // The frame is shown and the first idle pass has run.
+    bool Ready() const { return ready_; }
     HANDLE Process() const { return process_.hProcess; }
     DWORD Id() const { return process_.dwProcessId; }
     std::wstring Title() const;
@@ -76,6 +78,7 @@ public:
 private:
     PROCESS_INFORMATION process_{};
     HWND frame_ = nullptr;
+    bool ready_ = false;
 };
 
 // Polls done() every few milliseconds until it is true or the time is up.
