@@ -154,7 +154,7 @@ void MainFrame::OnOpen() noexcept
 {
     UpdateTitle();
     if (!view_->Step1().ChooseSong()) return;
-    view_->Next();
+    view_->NextWithNewSong();
     UpdateTitle();
 }
 

@@ -87,6 +87,15 @@ void WizardView::Next() noexcept
     GoTo(Step() + 1);
 }
 
+void WizardView::NextWithNewSong() noexcept
+{
+    const int old = Step();
+    Next();
+    // The last step has no next: it takes the new song where it is, so that
+    // it never saves the new song with the old one's selection.
+    if (Step() == old && old == kSteps - 1) OnStepChanged(old, old);
+}
+
 void WizardView::New() noexcept
 {
     header_.FirstStep();
@@ -100,18 +109,18 @@ void WizardView::GoTo(int step) noexcept
     if (step != old && stack_.SetActivePage(step)) OnStepChanged(old, step);
 }
 
-void WizardView::OnStepChanged(int old, int now) noexcept
+void WizardView::OnStepChanged([[maybe_unused]] int old, int now) noexcept
 {
     RingtoneProject& project = *project_;
-    // Step 2 and step 3 work on the song step 2 holds: it must be the
-    // project's, however the step was reached (also by Open from step 2).
+    // Steps 2 and 3 work on the song step 2 holds: it must be the project's
+    // however the step was reached, also by Open from step 2 straight to
+    // step 3, or step 3 would cut the new song at the old one's selection.
     if ((now == 1 || now == 2) && project.sourcePath != step2_.LoadedSongPath()) {
         try {
             step2_.LoadSong(project.sourcePath);
         } catch (...) {
         }
     }
-    (void)old;  // leaving step 2 will stop its preview once the page has a player
     if (now == 2) {
         project.SetSelection(step2_.SelectionStart(), step2_.SelectionEnd());
         project.fadeIn = step2_.FadeIn() ? 1 : 0;

@@ -33,6 +33,8 @@ public:
     void Back() noexcept;
     void Next() noexcept;
     void New() noexcept;
+    // Next after a song was accepted.
+    void NextWithNewSong() noexcept;
     int Step() const noexcept { return stack_.GetActivePage(); }
 
     // Back and Next enabled by the current page's rules; step 1 redrawn
@@ -55,6 +57,8 @@ private:
     void OnDestroy() noexcept;
     void Layout() noexcept;
     void GoTo(int step) noexcept;
+    // Hands the user's choices on between the pages when the step changed
+    // from old to now (old is -1 at start).
     void OnStepChanged(int old, int now) noexcept;
     WizardPage* Page(int step) noexcept;
 

@@ -280,6 +280,11 @@ TEST_F(Wizard, OpenAcceptsOnlyExistingMp3sAndStepTwoFollowsFromAnyStep)
     EXPECT_EQ(view.Step2().LoadedSongPath(), a);
     EXPECT_EQ(view.Step2().SongLoads(), 2);
     EXPECT_EQ(Title(), L"Vorlune - [a.mp3]");
+    // At step 3 the wizard stays, and step 2 takes the song all the same.
+    EXPECT_TRUE(Open(b).empty());
+    EXPECT_EQ(State(), (std::vector<int>{2, 2, 2, true, false}));
+    EXPECT_EQ(view.Step2().LoadedSongPath(), b);
+    EXPECT_EQ(Title(), L"Vorlune - [b.MP3]");
 }
 
 TEST_F(Wizard, OpenWaitsWhileARenderRuns)

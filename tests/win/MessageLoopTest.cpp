@@ -96,21 +96,6 @@ TEST(MessageLoop, FiltersLastAddedFirstAndOneIdlePassPerBurst)
     }
 }
 
-TEST(MessageLoop, RestingMessagesDoNotResumeIdling)
-{
-    MSG msg{};
-    for (UINT resting : {static_cast<UINT>(WM_MOUSEMOVE), static_cast<UINT>(WM_NCMOUSEMOVE),
-                         static_cast<UINT>(WM_PAINT), 0x0118u}) {
-        msg.message = resting;
-        EXPECT_FALSE(MessageLoop::IsIdleMessage(msg)) << resting;
-    }
-    for (UINT active : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_LBUTTONDOWN),
-                        static_cast<UINT>(WM_TIMER), static_cast<UINT>(WM_COMMAND), 0x0117u, 0x0119u}) {
-        msg.message = active;
-        EXPECT_TRUE(MessageLoop::IsIdleMessage(msg)) << active;
-    }
-}
-
 DWORD WINAPI LoopOfThread(void* out)
 {
     *static_cast<MessageLoop**>(out) = MessageLoop::Current();
