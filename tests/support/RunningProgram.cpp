@@ -45,17 +45,28 @@ HWND ChildOf(HWND parent, const wchar_t* cls)
     return found.size() == 1 ? found[0] : nullptr;
 }
 
+struct WindowSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK AddIfOfProcess(HWND hwnd, LPARAM search)
+{
+    auto* s = reinterpret_cast<WindowSearch*>(search);
+    if (ProcessOf(hwnd) == s->process) s->found.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CountOne(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD process)
 {
-    struct Search {
-        DWORD process;
-        std::vector<HWND> found;
-    } search{process, {}};
-    ::EnumWindows([](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lParam);
-        if (ProcessOf(hwnd) == s->process) s->found.push_back(hwnd);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{process, {}};
+    ::EnumWindows(&AddIfOfProcess, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -204,10 +215,7 @@ int RunningProgram::WindowCount() const
     int n = 0;
     for (HWND hwnd : TopLevelWindowsOf(process_.dwProcessId)) {
         ++n;
-        ::EnumChildWindows(hwnd, [](HWND, LPARAM count) -> BOOL {
-            ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&n));
+        ::EnumChildWindows(hwnd, &CountOne, reinterpret_cast<LPARAM>(&n));
     }
     return n;
 }
