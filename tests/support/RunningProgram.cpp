@@ -197,7 +197,8 @@ bool RunningProgram::TakeForeground() const
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
         return ::GetForegroundWindow() == frame_ && ::GetGUIThreadInfo(process_.dwThreadId, &info) &&
-               info.hwndActive == frame_ && info.hwndFocus && (info.hwndFocus == frame_ || ::IsChild(frame_, info.hwndFocus));
+               info.hwndActive == frame_ && info.hwndFocus &&
+               (info.hwndFocus == frame_ || ::IsChild(frame_, info.hwndFocus));
     }, 5000);
 }
 
@@ -261,7 +262,9 @@ RECT RectIn(HWND hwnd, HWND to)
 bool CentredOn(HWND hwnd, HWND over)
 {
     const RECT a = RectIn(hwnd), b = RectIn(over);
-    return std::abs((a.left + a.right) - (b.left + b.right)) <= 2 && std::abs((a.top + a.bottom) - (b.top + b.bottom)) <= 2;
+    // Sums of the edges: twice the centres.
+    return std::abs((a.left + a.right) - (b.left + b.right)) <= 2 &&
+           std::abs((a.top + a.bottom) - (b.top + b.bottom)) <= 2;
 }
 
 bool AnswerOpenDialog(HWND dialog, const std::wstring& name)
