@@ -106,7 +106,6 @@ TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsi
     ASSERT_EQ(w.pages.size(), 3u);
     HWND steps[3] = {w.VisiblePage(), nullptr, nullptr};
     ASSERT_NE(steps[0], nullptr);
-    auto click = [&](HWND button) { return program.AfterIdlePass([&] { test::ClickButton(button); }); };
 
     // Commands move regardless of the buttons: without a song Next is
     // disabled at step 1, but its command still goes on.
@@ -115,12 +114,12 @@ TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsi
     ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     steps[1] = w.VisiblePage();
     EXPECT_EQ(SeenIn(program), Seen(steps[1], true, true, L"Vorlune"));
-    ASSERT_TRUE(click(w.next)) << "the footer's Next reached no command";
+    ASSERT_TRUE(program.Click(w.next));
     steps[2] = w.VisiblePage();
     EXPECT_EQ(SeenIn(program), Seen(steps[2], true, false, L"Vorlune"));
     ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     EXPECT_EQ(SeenIn(program), Seen(steps[2], true, false, L"Vorlune")) << "Next at step 3";
-    ASSERT_TRUE(click(w.back)) << "the footer's Back reached no command";
+    ASSERT_TRUE(program.Click(w.back));
     EXPECT_EQ(SeenIn(program), Seen(steps[1], true, true, L"Vorlune"));
     ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     ASSERT_TRUE(program.Command(ID_STEP3_NEW));
@@ -133,7 +132,7 @@ TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsi
     // Step 1's second button: its click reaches the frame as 33156.
     test::RecordingBrowser browser;
     ASSERT_TRUE(browser.Ok());
-    ASSERT_TRUE(click(::GetDlgItem(steps[0], ID_STEP1_MONO_TO_STEREO)));
+    ASSERT_TRUE(program.Click(::GetDlgItem(steps[0], ID_STEP1_MONO_TO_STEREO)));
     const std::wstring url = kSecondWebsiteUrl;
     EXPECT_EQ(browser.Addresses(1), std::vector<std::string>{std::string(url.begin(), url.end())});
 }
@@ -145,12 +144,11 @@ TEST(Program, HandlesAndGdiObjectsStayFlatOverAHundredBackNextCycles)
     const WizardWindows w = program.Windows();
     HWND first = w.VisiblePage();
     ASSERT_TRUE(first && w.back && w.next);
-    auto click = [&](HWND button) { return program.AfterIdlePass([&] { test::ClickButton(button); }); };
     // Through all three pages and back, with the footer's buttons where
     // they are enabled (Next at step 1 needs a song).
     auto cycle = [&] {
-        return program.Command(ID_WIZARD_NEXT) && click(w.next) && click(w.back) && click(w.back) &&
-               w.VisiblePage() == first;
+        return program.Command(ID_WIZARD_NEXT) && program.Click(w.next) && program.Click(w.back) &&
+               program.Click(w.back) && w.VisiblePage() == first;
     };
     // Counted once the GDI count stays still: a shown window gets its display
     // events late on a busy machine, and objects with them.
@@ -194,10 +192,6 @@ protected:
         ASSERT_NE(first_, nullptr);
     }
 
-    bool Click(HWND button)
-    {
-        return program_.AfterIdlePass([&] { test::ClickButton(button); });
-    }
     // The header's banner of a step, below its 65-pixel band.
     bool ShowsBanner(int id)
     {
@@ -269,7 +263,7 @@ TEST_F(ProgramRealInput, CtrlOChoosesASongThatStepOneFollowsUntilItIsGoneOrNewSt
 
     // Back at step 1 the song's name is shown and Next leads on; once the
     // file is gone, the next idle pass turns both back.
-    ASSERT_TRUE(Click(w_.back));
+    ASSERT_TRUE(program_.Click(w_.back));
     EXPECT_EQ(SeenIn(program_), Seen(first_, false, true, title));
     EXPECT_TRUE(ShowsBanner(IDJ_STEP1));
     EXPECT_TRUE(ShowsNameBox());
@@ -284,8 +278,8 @@ TEST_F(ProgramRealInput, CtrlOChoosesASongThatStepOneFollowsUntilItIsGoneOrNewSt
 
     // New from step 3 empties the project: step 1 asks again although the
     // file is still there.
-    ASSERT_TRUE(Click(w_.next));
-    ASSERT_TRUE(Click(w_.next));
+    ASSERT_TRUE(program_.Click(w_.next));
+    ASSERT_TRUE(program_.Click(w_.next));
     EXPECT_TRUE(ShowsBanner(IDJ_STEP3));
     ASSERT_TRUE(program_.Command(ID_STEP3_NEW));
     EXPECT_EQ(SeenIn(program_), Seen(first_, false, false, L"Vorlune"));

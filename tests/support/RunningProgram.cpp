@@ -155,10 +155,14 @@ WizardWindows RunningProgram::Windows() const
 
 bool RunningProgram::AfterIdlePass(const std::function<void()>& input)
 {
+    // The loop runs its idle pass only with an empty queue, so a pass that
+    // puts back a title set after the input has seen the input handled, and
+    // whatever it posted. The posted WM_NULL makes sure such a pass comes.
     static const wchar_t kMarker[] = L"(a title the idle pass puts right)";
-    if (!frame_ || !::SetWindowTextW(frame_, kMarker)) return false;
+    if (!frame_) return false;
     input();
-    return WaitUntil([&] { return Title() != kMarker; });
+    return ::SetWindowTextW(frame_, kMarker) && ::PostMessageW(frame_, WM_NULL, 0, 0) &&
+           WaitUntil([&] { return Title() != kMarker; });
 }
 
 bool RunningProgram::Command(UINT id)
@@ -168,7 +172,13 @@ bool RunningProgram::Command(UINT id)
 
 bool RunningProgram::IdlePass()
 {
-    return AfterIdlePass([&] { ::PostMessageW(frame_, WM_NULL, 0, 0); });
+    return AfterIdlePass([] {});
+}
+
+bool RunningProgram::Click(HWND button)
+{
+    bool clicked = false;
+    return AfterIdlePass([&] { clicked = ClickButton(button); }) && clicked;
 }
 
 std::vector<HWND> RunningProgram::Dialogs() const

@@ -44,16 +44,19 @@ public:
     std::wstring Title() const;
     WizardWindows Windows() const;
 
-    // Runs `input`, which must make the program take a message from its
-    // queue, and waits for the idle pass after it. The idle pass refreshes
-    // the title, so a title set from here is put back once it ran; false when
-    // that does not happen within 20 s.
+    // Runs `input` (messages posted or sent to the program, or real input)
+    // and waits for an idle pass after all of it was handled. The idle pass
+    // refreshes the title, so a title set from here is put back once one
+    // ran; false when that does not happen within 20 s.
     bool AfterIdlePass(const std::function<void()>& input);
     // A command posted to the frame (lParam 0), as the footer and the pages
-    // post theirs, handled and followed by its idle pass.
+    // post theirs, handled and followed by an idle pass.
     bool Command(UINT id);
-    // Just an idle pass: a message that does nothing.
+    // Just an idle pass.
     bool IdlePass();
+    // A click on one of the program's buttons (ClickButton), handled and
+    // followed by an idle pass.
+    bool Click(HWND button);
 
     // The program's visible top-level dialog windows ("#32770").
     std::vector<HWND> Dialogs() const;
