@@ -287,7 +287,7 @@ TEST_F(ProgramRealInput, CtrlOChoosesASongThatStepOneFollowsUntilItIsGoneOrNewSt
     EXPECT_TRUE(ShowsPrompt());
 }
 
-TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sAndCancelChangesNothing)
+TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelChangesNothing)
 {
     HWND frame = program_.Frame();
     HWND choose = ::GetDlgItem(first_, ID_STEP1_CHOOSE_SONG);
@@ -325,12 +325,18 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sAndCancelChangesNothi
         EXPECT_EQ(SeenIn(program_), start);
     }
 
-    // The extension in capitals is an MP3 too.
+    // The extension in capitals is an MP3 too, and Ctrl+O works on the last
+    // step as well: the title follows the new song, the step stays.
     const std::wstring loud = dir_.File(L"LOUD.MP3");
     ASSERT_TRUE(::CopyFileW(fixture_.c_str(), loud.c_str(), FALSE));
-    ASSERT_NE(dialog = open(), nullptr);
+    ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_NEXT));
+    ASSERT_TRUE(program_.TakeForeground());
+    ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
+    ASSERT_NE(dialog = program_.WaitForDialog(), nullptr) << "no dialog after Ctrl+O on step 3";
     ASSERT_TRUE(Accept(dialog, loud, L"Vorlune - [LOUD.MP3]"));
-    EXPECT_TRUE(ShowsBanner(IDJ_STEP2));
+    const Seen step3 = SeenIn(program_);
+    EXPECT_EQ(step3, Seen(std::get<0>(step3), true, false, L"Vorlune - [LOUD.MP3]"));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP3));
 }
 
 }  // namespace
