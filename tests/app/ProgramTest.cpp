@@ -50,6 +50,17 @@ std::wstring MessageOf(HWND box)
     return test::ControlText(text ? text : ::GetDlgItem(box, 100));
 }
 
+// Which window has the foreground now: keys that went astray went there.
+std::string ForegroundNow(const RunningProgram& program)
+{
+    HWND hwnd = ::GetForegroundWindow();
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    const std::wstring cls = test::ClassOf(hwnd);
+    return "; the foreground: " + std::string(cls.begin(), cls.end()) +
+           (process == program.Id() ? " of the program" : " of process " + std::to_string(process));
+}
+
 TEST(Program, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
 {
     RunningProgram program;
@@ -240,7 +251,7 @@ TEST_F(ProgramRealInput, CtrlOChoosesASongThatStepOneFollowsUntilItIsGoneOrNewSt
     ASSERT_TRUE(program_.TakeForeground()) << "the frame did not take the foreground and the focus";
     ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
     HWND dialog = program_.WaitForDialog();
-    ASSERT_NE(dialog, nullptr) << "no dialog after Ctrl+O";
+    ASSERT_NE(dialog, nullptr) << "no dialog after Ctrl+O" << ForegroundNow(program_);
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), frame);
     EXPECT_TRUE(test::WaitUntil([&] { return test::CentredOn(dialog, frame); }, 5000)) << "not centred on the frame";
     ASSERT_TRUE(Accept(dialog, song, title));
@@ -332,7 +343,7 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelCha
     ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_NEXT));
     ASSERT_TRUE(program_.TakeForeground());
     ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
-    ASSERT_NE(dialog = program_.WaitForDialog(), nullptr) << "no dialog after Ctrl+O on step 3";
+    ASSERT_NE(dialog = program_.WaitForDialog(), nullptr) << "no dialog after Ctrl+O on step 3" << ForegroundNow(program_);
     ASSERT_TRUE(Accept(dialog, loud, L"Vorlune - [LOUD.MP3]"));
     const Seen step3 = SeenIn(program_);
     EXPECT_EQ(step3, Seen(std::get<0>(step3), true, false, L"Vorlune - [LOUD.MP3]"));
