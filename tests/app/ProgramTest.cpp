@@ -1,7 +1,9 @@
 // The real program as a user meets it: vorlune.exe started as a child
 // process and driven from here through its windows, posted commands, clicks,
-// real keys and its dialogs. Suites named *RealInput* take the foreground
-// (their keys, and every dialog the program opens, need it).
+// real keys and its dialogs. Every suite here is a *RealInput* one: the
+// dialogs and keys need the foreground, and the program's windows alone,
+// shown while the cursor test ran, now and then kept its link from hearing
+// that the cursor left.
 
 #include <gtest/gtest.h>
 
@@ -61,7 +63,7 @@ std::string ForegroundNow(const RunningProgram& program)
            (process == program.Id() ? " of the program" : " of process " + std::to_string(process));
 }
 
-TEST(Program, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
+TEST(RunningProgramRealInput, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
 {
     RunningProgram program;
     HWND frame = program.Frame();
@@ -109,7 +111,7 @@ TEST(Program, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
     EXPECT_EQ(exitCode, 1u);
 }
 
-TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsite)
+TEST(RunningProgramRealInput, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsite)
 {
     RunningProgram program;
     ASSERT_TRUE(program.Ready());
@@ -118,19 +120,20 @@ TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsi
     HWND steps[3] = {w.VisiblePage(), nullptr, nullptr};
     ASSERT_NE(steps[0], nullptr);
 
-    // Commands move regardless of the buttons: without a song Next is
-    // disabled at step 1, but its command still goes on.
+    // The commands as the footer posts them. They move regardless of the
+    // buttons: without a song Next is disabled at step 1, but its command
+    // still goes on.
     ASSERT_TRUE(program.Command(ID_WIZARD_BACK));
     EXPECT_EQ(SeenIn(program), Seen(steps[0], false, false, L"Vorlune")) << "Back at step 1";
     ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     steps[1] = w.VisiblePage();
     EXPECT_EQ(SeenIn(program), Seen(steps[1], true, true, L"Vorlune"));
-    ASSERT_TRUE(program.Click(w.next));
+    ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     steps[2] = w.VisiblePage();
     EXPECT_EQ(SeenIn(program), Seen(steps[2], true, false, L"Vorlune"));
     ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     EXPECT_EQ(SeenIn(program), Seen(steps[2], true, false, L"Vorlune")) << "Next at step 3";
-    ASSERT_TRUE(program.Click(w.back));
+    ASSERT_TRUE(program.Command(ID_WIZARD_BACK));
     EXPECT_EQ(SeenIn(program), Seen(steps[1], true, true, L"Vorlune"));
     ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
     ASSERT_TRUE(program.Command(ID_STEP3_NEW));
@@ -140,26 +143,25 @@ TEST(Program, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsi
     std::sort(pages.begin(), pages.end());
     EXPECT_EQ(shown, pages) << "each step shows a page of its own";
 
-    // Step 1's second button: its click reaches the frame as 33156.
+    // Step 1's second button posts 33156: the second website.
     test::RecordingBrowser browser;
     ASSERT_TRUE(browser.Ok());
-    ASSERT_TRUE(program.Click(::GetDlgItem(steps[0], ID_STEP1_MONO_TO_STEREO)));
+    ASSERT_TRUE(program.Command(ID_STEP1_MONO_TO_STEREO));
     const std::wstring url = kSecondWebsiteUrl;
     EXPECT_EQ(browser.Addresses(1), std::vector<std::string>{std::string(url.begin(), url.end())});
 }
 
-TEST(Program, HandlesAndGdiObjectsStayFlatOverAHundredBackNextCycles)
+TEST(RunningProgramRealInput, HandlesAndGdiObjectsStayFlatOverAHundredBackNextCycles)
 {
     RunningProgram program;
     ASSERT_TRUE(program.Ready());
     const WizardWindows w = program.Windows();
     HWND first = w.VisiblePage();
     ASSERT_TRUE(first && w.back && w.next);
-    // Through all three pages and back, with the footer's buttons where
-    // they are enabled (Next at step 1 needs a song).
+    // Through all three pages and back, by the footer's commands.
     auto cycle = [&] {
-        return program.Command(ID_WIZARD_NEXT) && program.Click(w.next) && program.Click(w.back) &&
-               program.Click(w.back) && w.VisiblePage() == first;
+        return program.Command(ID_WIZARD_NEXT) && program.Command(ID_WIZARD_NEXT) &&
+               program.Command(ID_WIZARD_BACK) && program.Command(ID_WIZARD_BACK) && w.VisiblePage() == first;
     };
     // Counted once the GDI count stays still: a shown window gets its display
     // events late on a busy machine, and objects with them.

@@ -298,10 +298,11 @@ bool PressButton(HWND dialog, int id)
 
 bool ClickButton(HWND button)
 {
-    DWORD_PTR result = 0;
-    return ::SendMessageTimeoutW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), SMTO_ABORTIFHUNG, 10000,
-                                 &result) &&
-           ::SendMessageTimeoutW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5), SMTO_ABORTIFHUNG, 10000, &result);
+    // Posted back to back: the program takes posted messages before input,
+    // so no move of the real pointer comes between the press and the release
+    // and drags the press off the button.
+    return ::PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)) &&
+           ::PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
 }
 
 bool PressKeys(std::initializer_list<WORD> keys)

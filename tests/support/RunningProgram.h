@@ -103,7 +103,7 @@ bool AnswerOpenDialog(HWND dialog, const std::wstring& name);
 // Presses a dialog's button by its id (IDOK, IDCANCEL, ...).
 bool PressButton(HWND dialog, int id);
 // A click on one of the program's buttons as the mouse makes it: down and up
-// at (5, 5), sent.
+// at (5, 5), posted (handled once an idle pass follows).
 bool ClickButton(HWND button);
 
 // Real key input to the foreground window: every key of `keys` down in
