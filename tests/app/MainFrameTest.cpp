@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "controls/WebLinks.h"
 #include "res/resource.h"
 #include "support/Fixtures.h"
+#include "support/RecordingBrowser.h"
 #include "support/TempDir.h"
 #include "win/MessageLoop.h"
 
@@ -310,51 +310,12 @@ TEST_F(Wizard, OpenWaitsWhileARenderRuns)
     EXPECT_EQ(project.sourcePath, song);
 }
 
-// Web links never open a real browser here: Wine runs the program named in
-// HKCU\Software\Wine\WineBrowser "Browsers" (at most 256 characters), for
-// one test a script in /tmp (Wine's Z:) that appends its address to a file.
-struct RecordingBrowser {
-    RecordingBrowser()
-    {
-        const std::wstring value = L"/bin/sh /tmp/" + name + L".sh /tmp/" + name + L".log";
-        const char body[] = "printf '%s\\n' \"$2\" >> \"$1\"\n";
-        ok = test::WriteAll(script, body, sizeof(body) - 1) && test::WriteAll(log, "", 0) &&
-             ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Browsers", REG_SZ, value.c_str(),
-                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    ~RecordingBrowser()
-    {
-        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Browsers");  // the build's own Wine prefix
-        ::DeleteFileW(script.c_str());
-        ::DeleteFileW(log.c_str());
-    }
-    // The addresses recorded, once there are `count` or after 20 s; a line
-    // still being written is left out.
-    std::vector<std::string> Addresses(size_t count) const
-    {
-        std::vector<std::string> lines;
-        test::PumpUntil([&] {
-            const std::vector<uint8_t> bytes = test::ReadAll(log);
-            std::istringstream in(std::string(bytes.begin(), bytes.end()));
-            lines.clear();
-            for (std::string line; std::getline(in, line) && !in.eof();) lines.push_back(line);
-            return lines.size() >= count;
-        }, 20000);
-        return lines;
-    }
-
-    static constexpr const wchar_t* kKey = L"Software\\Wine\\WineBrowser";
-    const std::wstring name = L"vorlune-browser-" + std::to_wstring(::GetCurrentProcessId());
-    const std::wstring script = L"Z:\\tmp\\" + name + L".sh", log = L"Z:\\tmp\\" + name + L".log";
-    bool ok = false;
-};
-
 TEST(WebLinks, FooterLinkAndBothCommandsOpenTheirAddresses)
 {
     ASSERT_NE(test::UseProgramSkin(), nullptr);
     if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) GTEST_SKIP() << "needs Wine";
-    RecordingBrowser browser;
-    ASSERT_TRUE(browser.ok);
+    test::RecordingBrowser browser;
+    ASSERT_TRUE(browser.Ok());
     const std::string website(kWebsiteUrl, kWebsiteUrl + wcslen(kWebsiteUrl));
     const std::string second(kSecondWebsiteUrl, kSecondWebsiteUrl + wcslen(kSecondWebsiteUrl));
     for (const std::string& url : {website, second})

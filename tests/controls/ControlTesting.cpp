@@ -45,15 +45,9 @@ bool HostWindow::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
 
 int SkinDifferences(HWND hwnd, int id, int cells, int cell, POINT at)
 {
-    Surface24 strip, shot;
-    JpegPicture jpeg;
-    const HMODULE module = AppModule::ResourceInstance();
-    if (cells ? !LoadBitmapResource(strip, id, 24, module) : !jpeg.LoadFromResource(id, module)) return -1;
-    const Surface24& skin = cells ? strip : jpeg.ColorSurface();
-    const int width = skin.Width() / (cells ? cells : 1);
+    Surface24 shot;
     RECT client{};
     if (!::GetClientRect(hwnd, &client) || !shot.Create(client.right, client.bottom, 24)) return -1;
-    if (cells && (client.right != width || client.bottom != skin.Height())) return -1;
     shot.FillAll(RGB(255, 0, 255));
     MemoryDc dc(::CreateCompatibleDC(nullptr));
     SelectGuard selected(dc.Get(), shot.Data()->Bitmap());
@@ -63,10 +57,22 @@ int SkinDifferences(HWND hwnd, int id, int cells, int cell, POINT at)
     POINT origin{1, 1};  // the window leaves the DC as it got it
     ::GetViewportOrgEx(dc.Get(), &origin);
     if (::GetCurrentObject(dc.Get(), OBJ_BITMAP) != shot.Data()->Bitmap() || origin.x || origin.y) return -1;
+    return SkinDifferences(shot, id, cells, cell, at);
+}
 
+int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, const RECT& skip)
+{
+    Surface24 strip;
+    JpegPicture jpeg;
+    const HMODULE module = AppModule::ResourceInstance();
+    if (cells ? !LoadBitmapResource(strip, id, 24, module) : !jpeg.LoadFromResource(id, module)) return -1;
+    const Surface24& skin = cells ? strip : jpeg.ColorSurface();
+    const int width = skin.Width() / (cells ? cells : 1);
+    if (cells && (shot.Width() != width || shot.Height() != skin.Height())) return -1;
     int n = 0;
     for (int y = 0; y < skin.Height(); ++y)
         for (int x = 0; x < width; ++x) {
+            if (x >= skip.left && x < skip.right && y >= skip.top && y < skip.bottom) continue;
             RGBQUAD p{}, q{};
             skin.GetColor(cell * width + x, y, q);
             n += !shot.GetColor(at.x + x, at.y + y, p) || p.rgbRed != q.rgbRed || p.rgbGreen != q.rgbGreen ||

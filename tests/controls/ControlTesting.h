@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "gfx/Surface.h"
 #include "win/Window.h"
 
 namespace vorlune::test {
@@ -41,6 +42,9 @@ protected:
 // client area exactly. -1 when a picture cannot be had or the window leaves
 // the DC with another bitmap or origin than it got.
 int SkinDifferences(HWND hwnd, int id, int cells = 0, int cell = 0, POINT at = {0, 0});
+// The same between a picture already taken and a skin picture; pixels of
+// the skin picture inside `skip` (its own coordinates) are not compared.
+int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, const RECT& skip = {});
 
 void PumpPending();
 // Pumps this thread's messages until done() or the time is up; returns done().

@@ -27,7 +27,7 @@ struct HandleTable {
 
 using QueryFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 
-int64_t CountInSystemTable()
+int64_t CountInSystemTable(ULONG_PTR processId)
 {
     HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     if (!ntdll) return -1;
@@ -44,10 +44,9 @@ int64_t CountInSystemTable()
         }
         if (status < 0) return -1;
         const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
-        const ULONG_PTR self = ::GetCurrentProcessId();
         int64_t n = 0;
         for (ULONG_PTR i = 0; i < table->count; ++i)
-            if (table->entries[i].processId == self) ++n;
+            if (table->entries[i].processId == processId) ++n;
         return n;
     }
     return -1;
@@ -57,10 +56,12 @@ int64_t CountInSystemTable()
 
 int64_t CountOwnHandles()
 {
-    const int64_t counted = CountInSystemTable();
+    const int64_t counted = CountInSystemTable(::GetCurrentProcessId());
     if (counted > 0) return counted;
     DWORD n = 0;
     return ::GetProcessHandleCount(::GetCurrentProcess(), &n) ? n : -1;
 }
+
+int64_t CountHandlesOf(unsigned long processId) { return CountInSystemTable(processId); }
 
 }  // namespace vorlune::test

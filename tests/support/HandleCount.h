@@ -8,5 +8,8 @@ namespace vorlune::test {
 // always answers 0, so the system's handle table is counted instead; the
 // plain call is the fallback.
 int64_t CountOwnHandles();
+// The same for another process (no fallback there); -1 when the table
+// cannot be read.
+int64_t CountHandlesOf(unsigned long processId);
 
 }  // namespace vorlune::test

@@ -1,0 +1,356 @@
+// The real program as a user meets it: vorlune.exe started as a child
+// process and driven from here through its windows, posted commands, clicks,
+// real keys and its dialogs. Every suite here is a *RealInput* one: the
+// dialogs and keys need the foreground, and the program's windows alone,
+// shown while the cursor test ran, now and then kept its link from hearing
+// that the cursor left.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "controls/ControlTesting.h"
+#include "controls/WebLinks.h"
+#include "res/resource.h"
+#include "support/Fixtures.h"
+#include "support/RecordingBrowser.h"
+#include "support/RunningProgram.h"
+#include "support/TempDir.h"
+
+namespace vorlune {
+namespace {
+
+using test::RunningProgram;
+using test::WizardWindows;
+using Place = std::vector<LONG>;
+
+// A window's place in its parent's client area.
+Place PlaceIn(HWND hwnd, HWND parent)
+{
+    const RECT r = test::RectIn(hwnd, parent);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// What the user sees of the wizard: the page shown, whether Back and Next
+// are enabled, and the title.
+using Seen = std::tuple<HWND, bool, bool, std::wstring>;
+Seen SeenIn(const RunningProgram& program)
+{
+    const WizardWindows w = program.Windows();
+    return Seen{w.VisiblePage(), w.BackEnabled(), w.NextEnabled(), program.Title()};
+}
+
+// The text of a message box (Windows gives its static the id 0xFFFF, older
+// Wines 100).
+std::wstring MessageOf(HWND box)
+{
+    HWND text = ::GetDlgItem(box, 0xFFFF);
+    return test::ControlText(text ? text : ::GetDlgItem(box, 100));
+}
+
+// Which window has the foreground now: keys that went astray went there.
+std::string ForegroundNow(const RunningProgram& program)
+{
+    HWND hwnd = ::GetForegroundWindow();
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    const std::wstring cls = test::ClassOf(hwnd);
+    return "; the foreground: " + std::string(cls.begin(), cls.end()) +
+           (process == program.Id() ? " of the program" : " of process " + std::to_string(process));
+}
+
+TEST(RunningProgramRealInput, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExitCodeOne)
+{
+    RunningProgram program;
+    HWND frame = program.Frame();
+    ASSERT_NE(frame, nullptr) << "vorlune.exe showed no frame";
+    ASSERT_TRUE(program.Ready()) << "no idle pass: the title was not put right";
+    EXPECT_EQ(test::ClassOf(frame), L"ZELK-MainFrame-{723C16B7-7785-4b23-B783-227EE6D92655}");
+    EXPECT_EQ(::GetClassLongPtrW(frame, GCL_STYLE), 0u);
+    // Caption, system menu and minimise box: neither a sizing border nor a
+    // maximise box, and no menu bar.
+    EXPECT_EQ(::GetWindowLongPtrW(frame, GWL_STYLE),
+              LONG_PTR{WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | WS_CLIPSIBLINGS});
+    EXPECT_EQ(::GetWindowLongPtrW(frame, GWL_EXSTYLE), LONG_PTR{WS_EX_APPWINDOW | WS_EX_WINDOWEDGE});
+    EXPECT_EQ(::GetMenu(frame), nullptr);
+    EXPECT_EQ(program.Title(), L"Vorlune");
+    RECT client{}, work{};
+    ::GetClientRect(frame, &client);
+    EXPECT_EQ((Place{client.right, client.bottom}), (Place{600, 400}));
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT outer = test::RectIn(frame);
+    EXPECT_LE(std::abs(outer.left + outer.right - work.left - work.right), 1) << "centred across";
+    EXPECT_LE(std::abs(outer.top + outer.bottom - work.top - work.bottom), 1) << "centred down";
+
+    // The view fills the client area: header, page stack, footer.
+    const WizardWindows w = program.Windows();
+    ASSERT_TRUE(w.view && w.header && w.stack && w.footer) << "the view with its header, page stack and footer";
+    EXPECT_EQ(PlaceIn(w.view, frame), (Place{0, 0, 600, 400}));
+    EXPECT_EQ(PlaceIn(w.header, w.view), (Place{0, 0, 600, 100}));
+    EXPECT_EQ(PlaceIn(w.stack, w.view), (Place{0, 100, 600, 350}));
+    EXPECT_EQ(PlaceIn(w.footer, w.view), (Place{0, 350, 600, 400}));
+    // Three pages, step 1's shown over the whole stack with its two buttons.
+    ASSERT_EQ(w.pages.size(), 3u);
+    HWND page = w.VisiblePage();
+    ASSERT_NE(page, nullptr) << "not exactly one page visible";
+    EXPECT_EQ(PlaceIn(page, w.stack), (Place{0, 0, 600, 250}));
+    for (int id : {ID_STEP1_CHOOSE_SONG, ID_STEP1_MONO_TO_STEREO})
+        EXPECT_EQ(test::ClassOf(::GetDlgItem(page, id)), L"WTL_BitmapButton") << id;
+    // Back and Next, both disabled: no step before, no song yet.
+    EXPECT_EQ(test::ClassOf(w.back), L"WTL_BitmapButton");
+    EXPECT_EQ(test::ClassOf(w.next), L"WTL_BitmapButton");
+    EXPECT_FALSE(w.BackEnabled());
+    EXPECT_FALSE(w.NextEnabled());
+
+    DWORD exitCode = 0;
+    ASSERT_TRUE(program.Close(exitCode)) << "still running after WM_CLOSE";
+    EXPECT_EQ(exitCode, 1u);
+}
+
+TEST(RunningProgramRealInput, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsite)
+{
+    RunningProgram program;
+    ASSERT_TRUE(program.Ready());
+    const WizardWindows w = program.Windows();
+    ASSERT_EQ(w.pages.size(), 3u);
+    HWND steps[3] = {w.VisiblePage(), nullptr, nullptr};
+    ASSERT_NE(steps[0], nullptr);
+
+    // The commands as the footer posts them. They move regardless of the
+    // buttons: without a song Next is disabled at step 1, but its command
+    // still goes on.
+    ASSERT_TRUE(program.Command(ID_WIZARD_BACK));
+    EXPECT_EQ(SeenIn(program), Seen(steps[0], false, false, L"Vorlune")) << "Back at step 1";
+    ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
+    steps[1] = w.VisiblePage();
+    EXPECT_EQ(SeenIn(program), Seen(steps[1], true, true, L"Vorlune"));
+    ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
+    steps[2] = w.VisiblePage();
+    EXPECT_EQ(SeenIn(program), Seen(steps[2], true, false, L"Vorlune"));
+    ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
+    EXPECT_EQ(SeenIn(program), Seen(steps[2], true, false, L"Vorlune")) << "Next at step 3";
+    ASSERT_TRUE(program.Command(ID_WIZARD_BACK));
+    EXPECT_EQ(SeenIn(program), Seen(steps[1], true, true, L"Vorlune"));
+    ASSERT_TRUE(program.Command(ID_WIZARD_NEXT));
+    ASSERT_TRUE(program.Command(ID_STEP3_NEW));
+    EXPECT_EQ(SeenIn(program), Seen(steps[0], false, false, L"Vorlune")) << "New from step 3";
+    std::vector<HWND> shown(steps, steps + 3), pages = w.pages;
+    std::sort(shown.begin(), shown.end());
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(shown, pages) << "each step shows a page of its own";
+
+    // Step 1's second button posts 33156: the second website.
+    test::RecordingBrowser browser;
+    ASSERT_TRUE(browser.Ok());
+    ASSERT_TRUE(program.Command(ID_STEP1_MONO_TO_STEREO));
+    const std::wstring url = kSecondWebsiteUrl;
+    EXPECT_EQ(browser.Addresses(1), std::vector<std::string>{std::string(url.begin(), url.end())});
+}
+
+TEST(RunningProgramRealInput, HandlesAndGdiObjectsStayFlatOverAHundredBackNextCycles)
+{
+    RunningProgram program;
+    ASSERT_TRUE(program.Ready());
+    const WizardWindows w = program.Windows();
+    HWND first = w.VisiblePage();
+    ASSERT_TRUE(first && w.back && w.next);
+    // Through all three pages and back, by the footer's commands.
+    auto cycle = [&] {
+        return program.Command(ID_WIZARD_NEXT) && program.Command(ID_WIZARD_NEXT) &&
+               program.Command(ID_WIZARD_BACK) && program.Command(ID_WIZARD_BACK) && w.VisiblePage() == first;
+    };
+    // Counted once the GDI count stays still: a shown window gets its display
+    // events late on a busy machine, and objects with them.
+    auto settle = [&] {
+        for (long i = 0, last = -1, now = 0; i < 20 && now != last; ++i) {
+            last = now;
+            ::Sleep(250);
+            now = program.GdiObjectCount();
+        }
+    };
+    ASSERT_TRUE(cycle());  // what is made once, on first use
+    settle();
+    const int64_t handles = program.HandleCount();
+    const long gdi = program.GdiObjectCount();
+    const int windows = program.WindowCount();
+    ASSERT_GT(handles, 0);
+    ASSERT_GT(gdi, 0);
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
+    settle();
+    // Wine makes a few objects of its own now and then; a leak of the
+    // program's grows with the hundred cycles.
+    EXPECT_EQ(program.WindowCount(), windows);
+    EXPECT_LT(std::abs(program.HandleCount() - handles), 10) << "handles: " << handles << " before";
+    EXPECT_LT(std::abs(program.GdiObjectCount() - gdi), 10) << "GDI objects: " << gdi << " before";
+}
+
+// The frame stays topmost in these tests, so that the pixels read from the
+// screen are its own.
+class ProgramRealInput : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(test::UseProgramSkin(), nullptr);
+        fixture_ = test::FixturePath(L"mp3\\Песня 歌曲.mp3");
+        if (fixture_.empty()) GTEST_SKIP() << "needs the fixtures";
+        ASSERT_TRUE(program_.Ready());
+        program_.KeepOnTop();
+        w_ = program_.Windows();
+        ASSERT_TRUE(w_.header && w_.back && w_.next && w_.pages.size() == 3);
+        first_ = w_.VisiblePage();
+        ASSERT_NE(first_, nullptr);
+    }
+
+    // The header's banner of a step, below its 65-pixel band.
+    bool ShowsBanner(int id)
+    {
+        return test::WaitUntil([&] { return test::ScreenDifferences(w_.header, id, {0, 65}) == 0; }, 5000);
+    }
+    // Step 1 asks for a song with the prompt at (95, 42); once it has one, it
+    // shows the name box at (130, 42) with the name inside its 4-pixel rim.
+    bool ShowsPrompt()
+    {
+        return test::WaitUntil([&] { return test::ScreenDifferences(first_, IDJ_CHOOSE_PROMPT, {95, 42}) == 0; },
+                               5000);
+    }
+    bool ShowsNameBox()
+    {
+        return test::WaitUntil([&] {
+            return test::ScreenDifferences(first_, IDJ_NAME_BOX, {130, 42}, RECT{4, 4, 337, 28}) == 0 &&
+                   test::ScreenDifferences(first_, IDJ_NAME_BOX, {130, 42}) > 0;
+        }, 5000);
+    }
+    // A song accepted from the Open dialog: the title names it at once, and
+    // the idle pass after it has set the buttons.
+    bool Accept(HWND dialog, const std::wstring& path, const std::wstring& title)
+    {
+        return test::AnswerOpenDialog(dialog, path) &&
+               test::WaitUntil([&] { return program_.Title() == title && program_.Dialogs().empty(); }) &&
+               program_.IdlePass();
+    }
+
+    test::TempDir dir_;
+    std::wstring fixture_;
+    RunningProgram program_{SW_SHOWNORMAL};
+    WizardWindows w_;
+    HWND first_ = nullptr;
+};
+
+TEST_F(ProgramRealInput, CtrlOChoosesASongThatStepOneFollowsUntilItIsGoneOrNewStartsAgain)
+{
+    const std::wstring song = dir_.File(L"Песня 歌曲.mp3"), title = L"Vorlune - [Песня 歌曲.mp3]";
+    ASSERT_TRUE(::CopyFileW(fixture_.c_str(), song.c_str(), FALSE));
+    HWND frame = program_.Frame();
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP1));
+    EXPECT_TRUE(ShowsPrompt());
+
+    // Ctrl+O as real keys to the frame in the foreground: the dialog, owned
+    // by the frame and centred on it.
+    ASSERT_TRUE(program_.TakeForeground()) << "the frame did not take the foreground and the focus";
+    ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
+    HWND dialog = program_.WaitForDialog();
+    ASSERT_NE(dialog, nullptr) << "no dialog after Ctrl+O" << ForegroundNow(program_);
+    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), frame);
+    EXPECT_TRUE(test::WaitUntil([&] { return test::CentredOn(dialog, frame); }, 5000)) << "not centred on the frame";
+    ASSERT_TRUE(Accept(dialog, song, title));
+    const Seen step2 = SeenIn(program_);
+    EXPECT_NE(std::get<0>(step2), first_);
+    EXPECT_EQ(step2, Seen(std::get<0>(step2), true, true, title));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP2));
+
+    // Ctrl+S, Ctrl+C and About are taken and do nothing.
+    const int windows = program_.WindowCount();
+    for (WORD key : {'S', 'C'}) {
+        ASSERT_TRUE(program_.TakeForeground());
+        ASSERT_TRUE(program_.AfterIdlePass([&] { test::PressKeys({VK_CONTROL, key}); })) << char(key);
+        EXPECT_EQ(SeenIn(program_), step2) << char(key);
+    }
+    ASSERT_TRUE(program_.Command(ID_APP_ABOUT));
+    EXPECT_EQ(SeenIn(program_), step2) << "About";
+    EXPECT_EQ(program_.WindowCount(), windows);
+    EXPECT_TRUE(program_.Dialogs().empty());
+
+    // Back at step 1 the song's name is shown and Next leads on; once the
+    // file is gone, the next idle pass turns both back.
+    ASSERT_TRUE(program_.Click(w_.back));
+    EXPECT_EQ(SeenIn(program_), Seen(first_, false, true, title));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP1));
+    EXPECT_TRUE(ShowsNameBox());
+    ASSERT_TRUE(::DeleteFileW(song.c_str()));
+    ASSERT_TRUE(program_.IdlePass());
+    EXPECT_EQ(SeenIn(program_), Seen(first_, false, false, title)) << "the song is gone";
+    EXPECT_TRUE(ShowsPrompt());
+    ASSERT_TRUE(::CopyFileW(fixture_.c_str(), song.c_str(), FALSE));
+    ASSERT_TRUE(program_.IdlePass());
+    EXPECT_EQ(SeenIn(program_), Seen(first_, false, true, title)) << "the song is back";
+    EXPECT_TRUE(ShowsNameBox());
+
+    // New from step 3 empties the project: step 1 asks again although the
+    // file is still there.
+    ASSERT_TRUE(program_.Click(w_.next));
+    ASSERT_TRUE(program_.Click(w_.next));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP3));
+    ASSERT_TRUE(program_.Command(ID_STEP3_NEW));
+    EXPECT_EQ(SeenIn(program_), Seen(first_, false, false, L"Vorlune"));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP1));
+    EXPECT_TRUE(ShowsPrompt());
+}
+
+TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelChangesNothing)
+{
+    HWND frame = program_.Frame();
+    HWND choose = ::GetDlgItem(first_, ID_STEP1_CHOOSE_SONG);
+    ASSERT_NE(choose, nullptr);
+    // Step 1's big button opens the dialog as Ctrl+O does.
+    auto open = [&] {
+        test::ClickButton(choose);
+        return program_.WaitForDialog();
+    };
+    auto closed = [&] { return test::WaitUntil([&] { return program_.Dialogs().empty(); }) && program_.IdlePass(); };
+    const Seen start = SeenIn(program_);
+    ASSERT_EQ(start, Seen(first_, false, false, L"Vorlune"));
+
+    HWND dialog = open();
+    ASSERT_NE(dialog, nullptr) << "no dialog from the Choose a Song button";
+    ASSERT_TRUE(test::PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(closed());
+    EXPECT_EQ(SeenIn(program_), start) << "after Cancel";
+
+    // Typed past the filter: refused with the name as typed, in a box centred
+    // on the frame; nothing changes.
+    for (const wchar_t* name : {L"tune.wav", L"tune"}) {
+        const std::wstring path = dir_.File(name);
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(::CopyFileW(fixture_.c_str(), path.c_str(), FALSE));
+        ASSERT_NE(dialog = open(), nullptr);
+        ASSERT_TRUE(test::AnswerOpenDialog(dialog, path));
+        HWND box = program_.WaitForDialog(L"Vorlune");
+        ASSERT_NE(box, nullptr) << "no message box";
+        EXPECT_EQ(MessageOf(box), L"Error opening file:\n" + path);
+        EXPECT_EQ(::GetWindow(box, GW_OWNER), frame);
+        EXPECT_TRUE(test::WaitUntil([&] { return test::CentredOn(box, frame); }, 5000)) << "not centred on the frame";
+        ASSERT_TRUE(test::PressButton(box, IDOK));
+        ASSERT_TRUE(closed());
+        EXPECT_EQ(SeenIn(program_), start);
+    }
+
+    // The extension in capitals is an MP3 too, and Ctrl+O works on the last
+    // step as well: the title follows the new song, the step stays.
+    const std::wstring loud = dir_.File(L"LOUD.MP3");
+    ASSERT_TRUE(::CopyFileW(fixture_.c_str(), loud.c_str(), FALSE));
+    ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_NEXT));
+    ASSERT_TRUE(program_.TakeForeground());
+    ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
+    ASSERT_NE(dialog = program_.WaitForDialog(), nullptr) << "no dialog after Ctrl+O on step 3" << ForegroundNow(program_);
+    ASSERT_TRUE(Accept(dialog, loud, L"Vorlune - [LOUD.MP3]"));
+    const Seen step3 = SeenIn(program_);
+    EXPECT_EQ(step3, Seen(std::get<0>(step3), true, false, L"Vorlune - [LOUD.MP3]"));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP3));
+}
+
+}  // namespace
+}  // namespace vorlune

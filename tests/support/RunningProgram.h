@@ -1,0 +1,119 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace vorlune::test {
+
+// The wizard's windows inside a running program, found by class and id;
+// null where one is missing.
+struct WizardWindows {
+    HWND view = nullptr, header = nullptr, stack = nullptr, footer = nullptr, back = nullptr, next = nullptr;
+    std::vector<HWND> pages;  // the stack's "VePage" children, in the stack's order
+    // The one visible page; null unless exactly one is visible.
+    HWND VisiblePage() const;
+    bool BackEnabled() const { return back && ::IsWindowEnabled(back); }
+    bool NextEnabled() const { return next && ::IsWindowEnabled(next); }
+};
+
+// vorlune.exe (beside the test program's folder) as a child process under
+// the test's own wineserver, driven from outside as a user would: commands
+// posted to the frame as its buttons post them, real key presses, and its
+// dialogs answered through their controls.
+class RunningProgram {
+public:
+    // Starts the program with this show command and waits for its frame.
+    // Tests that take the foreground start it with SW_SHOWNORMAL; the others
+    // leave the foreground alone.
+    explicit RunningProgram(int show = SW_SHOWNOACTIVATE);
+    // Closes the program when it still runs, and ends it if it does not go.
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    HWND Frame() const { return frame_; }  // null when the program showed none
+    // The frame is shown and the first idle pass has run.
+    bool Ready() const { return ready_; }
+    HANDLE Process() const { return process_.hProcess; }
+    DWORD Id() const { return process_.dwProcessId; }
+    std::wstring Title() const;
+    WizardWindows Windows() const;
+
+    // Runs `input` (messages posted or sent to the program, or real input)
+    // and waits for an idle pass after all of it was handled. The idle pass
+    // refreshes the title, so a title set from here is put back once one
+    // ran; false when that does not happen within 20 s.
+    bool AfterIdlePass(const std::function<void()>& input);
+    // A command posted to the frame (lParam 0), as the footer and the pages
+    // post theirs, handled and followed by an idle pass.
+    bool Command(UINT id);
+    // Just an idle pass.
+    bool IdlePass();
+    // A click on one of the program's buttons (ClickButton), handled and
+    // followed by an idle pass.
+    bool Click(HWND button);
+
+    // The program's visible top-level dialog windows ("#32770").
+    std::vector<HWND> Dialogs() const;
+    // The first such dialog with this title (any title when null), once
+    // there is one; null after 20 s.
+    HWND WaitForDialog(const wchar_t* title = nullptr) const;
+    // Brings the frame to the foreground with its focus inside; false when
+    // the program does not take it.
+    bool TakeForeground() const;
+    // Makes the frame topmost, so that no window of a test running beside
+    // this one covers the pixels a test reads from the screen.
+    void KeepOnTop() const;
+
+    // Posts WM_CLOSE and waits for the process; false when it does not end.
+    bool Close(DWORD& exitCode);
+
+    int64_t HandleCount() const;
+    long GdiObjectCount() const;
+    // Windows of the process, top-level and child.
+    int WindowCount() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND frame_ = nullptr;
+    bool ready_ = false;
+};
+
+// Polls done() every few milliseconds until it is true or the time is up.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
+// A window's text as the system keeps it (a caption, a static's text),
+// without a message.
+std::wstring TextOf(HWND hwnd);
+// A control's text asked with WM_GETTEXT: edit controls keep theirs apart.
+std::wstring ControlText(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+// A window's rectangle relative to another window's client area (the
+// screen's when `to` is null).
+RECT RectIn(HWND hwnd, HWND to = nullptr);
+// Whether two windows share their centre, within a pixel.
+bool CentredOn(HWND hwnd, HWND over);
+
+// Types a name into the Open dialog's name box (combo 1148) and confirms.
+bool AnswerOpenDialog(HWND dialog, const std::wstring& name);
+// Presses a dialog's button by its id (IDOK, IDCANCEL, ...).
+bool PressButton(HWND dialog, int id);
+// A click on one of the program's buttons as the mouse makes it: down and up
+// at (5, 5), posted (handled once an idle pass follows).
+bool ClickButton(HWND button);
+
+// Real key input to the foreground window: every key of `keys` down in
+// order, then up in reverse (a chord such as Ctrl+O).
+bool PressKeys(std::initializer_list<WORD> keys);
+
+// Pixels that differ between a window's client area as the screen shows it
+// and a skin JPEG placed at `at`, leaving out `skip` (picture coordinates);
+// -1 when either cannot be had. Needs vorlune.exe as the skin module
+// (UseProgramSkin).
+int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip = {});
+
+}  // namespace vorlune::test
