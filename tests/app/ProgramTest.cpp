@@ -100,6 +100,8 @@ TEST(RunningProgramRealInput, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExit
     EXPECT_EQ(PlaceIn(page, w.stack), (Place{0, 0, 600, 250}));
     for (int id : {ID_STEP1_CHOOSE_SONG, ID_STEP1_MONO_TO_STEREO})
         EXPECT_EQ(test::ClassOf(::GetDlgItem(page, id)), L"WTL_BitmapButton") << id;
+    EXPECT_EQ(PlaceIn(::GetDlgItem(page, ID_STEP1_CHOOSE_SONG), page), (Place{130, 91, 472, 123}));
+    EXPECT_EQ(PlaceIn(::GetDlgItem(page, ID_STEP1_MONO_TO_STEREO), page), (Place{130, 142, 472, 174}));
     // Back and Next, both disabled: no step before, no song yet.
     EXPECT_EQ(test::ClassOf(w.back), L"WTL_BitmapButton");
     EXPECT_EQ(test::ClassOf(w.next), L"WTL_BitmapButton");
