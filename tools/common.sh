@@ -82,6 +82,9 @@ start_wine() {
         "$wine" wineboot --init >/dev/null 2>&1 || true
         # Wine draws the window frames itself: virtual displays have no window manager.
         "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        # Let the new prefix's services finish and its server end, so the
+        # first tests meet a settled prefix, not one still starting up.
+        wineserver -w >/dev/null 2>&1 || true
     fi
     wineserver -p >/dev/null 2>&1 || true
     "$wine" cmd /c exit >/dev/null 2>&1 || true
