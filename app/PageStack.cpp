@@ -51,9 +51,7 @@ bool PageStack::SetActivePage(int index) noexcept
     const bool focusInside = focus && ::IsChild(Hwnd(), focus);
     current_ = index;
     currentPage_ = page;
-    const RECT client = ClientRect();
-    ::SetWindowPos(page, nullptr, client.left, client.top, client.right - client.left, client.bottom - client.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    FitToClient(page);
     constexpr UINT kShowOnly = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
     ::SetWindowPos(page, nullptr, 0, 0, 0, 0, kShowOnly | SWP_SHOWWINDOW);
     if (old) ::SetWindowPos(old, nullptr, 0, 0, 0, 0, kShowOnly | SWP_HIDEWINDOW);
@@ -100,10 +98,14 @@ void PageStack::OnCreate() noexcept
 
 void PageStack::OnSize() noexcept
 {
-    if (!currentPage_) return;
+    if (currentPage_) FitToClient(currentPage_);
+}
+
+void PageStack::FitToClient(HWND page) noexcept
+{
     const RECT client = ClientRect();
-    ::SetWindowPos(currentPage_, nullptr, client.left, client.top, client.right - client.left,
-                   client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(page, nullptr, client.left, client.top, client.right - client.left, client.bottom - client.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PageStack::OnSetFocus() noexcept

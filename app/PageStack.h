@@ -37,6 +37,8 @@ protected:
 private:
     void OnCreate() noexcept;
     void OnSize() noexcept;
+    // The page takes the stack's whole client area.
+    void FitToClient(HWND page) noexcept;
     void OnSetFocus() noexcept;
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Notify(UINT code) noexcept;

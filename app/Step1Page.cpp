@@ -10,6 +10,7 @@
 #include "audio/RingtoneProject.h"
 #include "controls/SkinArt.h"
 #include "res/resource.h"
+#include "win/Handle.h"
 #include "win/Window.h"
 
 namespace vorlune {
@@ -147,14 +148,13 @@ void Step1Page::DrawContent(HDC dc)
     const std::wstring name = PathFileName(TidyPath(Project().sourcePath));
     RECT text = kNameBox;
     ::InflateRect(&text, -kNameInset, -kNameInset);
-    const HGDIOBJ oldFont = ::SelectObject(dc, AppFont());
+    const SelectGuard font(dc, AppFont());
     const COLORREF oldColour = ::SetTextColor(dc, kNameColour);
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &text,
                 DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     ::SetBkMode(dc, oldMode);
     ::SetTextColor(dc, oldColour);
-    if (oldFont) ::SelectObject(dc, oldFont);
 }
 
 }  // namespace vorlune
