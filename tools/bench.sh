@@ -200,6 +200,18 @@ bench_render() {
     render_song render-60min "$(song60_mp3)" 1440 36
 }
 
+# Next on step 1 to step 2 painted with the song loaded, in the program's own
+# frame on the virtual display, for the 4-minute and the 60-minute song.
+bench_step2_load() {
+    configure_and_build "$triplet" vorlune bench_step2_load >/dev/null
+    need_display
+    local mp3
+    for mp3 in "$(song_mp3)" "$(song60_mp3)"; do
+        echo "step2_load: $(basename "$mp3"), $runs runs"
+        run_program step2_load "$(winpath "$mp3")" "$runs"
+    done
+}
+
 # --- main ---
 
 known=()
