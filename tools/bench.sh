@@ -225,13 +225,15 @@ for n in "${names[@]}"; do [ -f "$root/bench/$n.cpp" ] && targets+=("bench_$n");
 [ ${#targets[@]} -gt 0 ] && configure_and_build "$triplet" "${targets[@]}"
 
 trap 'stop_wine; stop_display' EXIT
+# A benchmark that makes windows needs the display before Wine starts: the
+# desktop that Wine's server keeps is made without one otherwise.
+for n in "${names[@]}"; do declare -F "bench_$n" >/dev/null || need_display; done
 start_wine
 for n in "${names[@]}"; do
     if declare -F "bench_$n" >/dev/null; then
         "bench_$n"
     else
         # A benchmark without inputs or a native rival: just run it.
-        need_display
         echo "$n:"
         "$build_root/$triplet/wine-run.sh" "$build_root/$triplet/bench/bench_$n.exe" | tr -d '\r' | sed 's/^/  /'
     fi
