@@ -127,8 +127,8 @@ int wmain(int argc, wchar_t** argv)
             view.Step2().Player().GetDuration(&duration);
             std::printf("song of %.1f s, page %s\n", double(duration) * 1e-7,
                         ::IsWindowVisible(view.Step2().Hwnd()) ? "shown" : "NOT SHOWN");
-            std::printf("Next to step 2 painted, %d runs: median %.4f s (%.4f to %.4f); Next with the load %.4f s, "
-                        "the paint %.4f s\n",
+            std::printf("Next to step 2 painted, %d runs: median %.4f s (%.4f to %.4f); the Next command (the page "
+                        "shown, the song loaded, the controls' own repaints) %.4f s, the paint left after it %.4f s\n",
                         runs, Median(total), *std::min_element(total.begin(), total.end()),
                         *std::max_element(total.begin(), total.end()), Median(load), Median(painting));
             std::printf("seconds=%.4f\n", Median(total));
