@@ -199,8 +199,10 @@ void Step2Page::OnRangeChanged(bool startThumb) noexcept
         player_.GetStopPosition(&stopAt);
         if (end != stopAt) {
             if (position >= end) {
-                OnStop();  // the end came before the position
-            } else if (before == State::Playing || before == State::Paused) {
+                OnStop();  // the end came before the position; refreshes all
+                return;
+            }
+            if (before == State::Playing || before == State::Paused) {
                 player_.Stop();
                 player_.SetCurrentPosition(position);
                 player_.SetStopPosition(end);
@@ -209,14 +211,14 @@ void Step2Page::OnRangeChanged(bool startThumb) noexcept
         }
     }
     const State now = player_.GetState();
-    if (now != before) {
-        // Playback stopped (or did not start again): the buttons and the
-        // timer follow.
-        if (now != State::Playing) timer_.Stop();
-        Refresh();
-    } else {
+    if (now == before) {
         RefreshTips();
+        return;
     }
+    // A pause became a stop, or playback did not start again: the buttons
+    // and the timer follow.
+    if (now != State::Playing) timer_.Stop();
+    Refresh();
 }
 
 void Step2Page::OnSeek(int x) noexcept

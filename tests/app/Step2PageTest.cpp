@@ -118,7 +118,7 @@ protected:
     HWND bar = nullptr, fadeInButton = nullptr, fadeOutButton = nullptr;
 };
 
-TEST_F(Step2PageInFrame, PlayRunsTheSelectionToItsEndWhereTheTimerAndStopButtonStop)
+TEST_F(Step2PageInFrame, PlayRunsTheSelectionToItsEndOrToAnEndDraggedBeforeItThenTheTimerAndStopButtonStop)
 {
     Enter(short_);  // 2.5 s: the selection is 0.50 to 1.26 s
     ASSERT_EQ(page().Player().GetState(), State::Stopped);
@@ -140,6 +140,15 @@ TEST_F(Step2PageInFrame, PlayRunsTheSelectionToItsEndWhereTheTimerAndStopButtonS
         EXPECT_FALSE(::IsWindowEnabled(StopButton()));
         EXPECT_EQ(Position(), 0) << "rewound";
     }
+    // The end thumb dragged back onto the start while playing: the end came
+    // before the position, so playback stops as at the end.
+    PageCommand(ID_STEP2_PLAY_PAUSE);
+    ASSERT_EQ(page().Player().GetState(), State::Playing);
+    test::Click(bar, {212, 38}, {0, 38}, {{0, 38}});
+    EXPECT_EQ(page().TrackBar().EndX(), page().TrackBar().StartX());
+    EXPECT_EQ(page().Player().GetState(), State::Stopped);
+    EXPECT_FALSE(page().TimerRunning());
+    EXPECT_FALSE(::IsWindowEnabled(StopButton()));
 }
 
 TEST_F(Step2PageInFrame, EnteringStepThreeHandsOnTheSelectionInOrderAndBothFades)
