@@ -26,12 +26,14 @@ HWND VePlayTimeCtrl::Create(HWND parent, POINT at) noexcept
 bool VePlayTimeCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (msg == WM_CREATE) {
-        // A background that fails to load leaves the control at the size
+        // A background that fails to decode leaves the control at the size
         // the skin gives it, drawing only its text.
         LoadSkinJpeg(IDJ_PLAY_TIME, background_);
         SIZE size{background_.Width(), background_.Height()};
-        if (background_.IsEmpty() && !ResourceImageSize(IDJ_PLAY_TIME, size, AppModule::ResourceInstance()))
-            size = SIZE{};
+        if (background_.IsEmpty() && !ResourceImageSize(IDJ_PLAY_TIME, size, AppModule::ResourceInstance())) {
+            result = -1;
+            return true;
+        }
         ResizeClient(size.cx, size.cy);
         result = 0;
         return true;

@@ -50,7 +50,8 @@ bool VeTrackBarCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam
 
 LRESULT VeTrackBarCtrl::OnCreate() noexcept
 {
-    // A picture that fails to load stays empty and draws nothing.
+    // A picture that fails to decode stays empty and draws nothing; only a
+    // skin without the background, which gives the control its size, fails.
     const HMODULE skin = AppModule::ResourceInstance();
     LoadSkinJpeg(IDJ_TRACK, background_);
     LoadBitmapResource(rangeBand_, IDB_RANGE_BAND, 24, skin);
