@@ -35,14 +35,13 @@ public:
     // path: the player has let the old song go, so it must be loaded again.
     bool LoadSong(const std::wstring& path) noexcept;
     const std::wstring& LoadedSongPath() const noexcept { return loadedPath_; }
-    // How many times a song was loaded, for the wizard's tests.
+    // How many loads were asked for, also failed ones, for the wizard's tests.
     int SongLoads() const noexcept { return songLoads_; }
 
     // Leaving the page: playback stops, a pause stays a pause.
     void StopIfPlaying() noexcept;
 
-    // The selection as fractions of the song (start may lie after end when
-    // the thumbs were dragged so), and the fades.
+    // The selection as fractions of the song, and the fades.
     double GetStartFraction() const noexcept { return trackBar_.GetStartFraction(); }
     double GetEndFraction() const noexcept { return trackBar_.GetEndFraction(); }
     bool FadeIn() const noexcept { return fadeIn_.IsChecked(); }
