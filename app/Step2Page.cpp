@@ -1,13 +1,298 @@
 #include "app/Step2Page.h"
 
+#include <atomic>
+#include <utility>
+
+#include "controls/SkinArt.h"
+#include "res/resource.h"
+
 namespace vorlune {
+namespace {
+
+constexpr POINT kCaptionAt{145, 50};
+constexpr POINT kPlayPauseAt{32, 113};
+constexpr POINT kStopAt{65, 116};
+constexpr POINT kTrackBarAt{91, 111};
+constexpr POINT kPlayTimeAt{512, 122};
+constexpr POINT kFadeInAt{333, 183};
+constexpr POINT kFadeOutAt{423, 183};
+constexpr UINT kTickMs = 100;
+
+// Each page takes a timer id of its own, counting from 500600.
+UINT_PTR NextTimerId() noexcept
+{
+    static std::atomic<UINT_PTR> next{500600};
+    return next++;
+}
+
+// A fraction of the song in 100 ns units, truncated as DirectShow takes it.
+int64_t TimeAt(double fraction, int64_t duration) noexcept
+{
+    return static_cast<int64_t>(fraction * static_cast<double>(duration));
+}
+
+RECT RectInParent(HWND hwnd) noexcept
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+Step2Page::Step2Page(WizardView* view) noexcept
+    : WizardPage(view),
+      fadeIn_(IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN),
+      fadeOut_(IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT),
+      timerId_(NextTimerId())
+{
+}
 
 Step2Page::~Step2Page() { Destroy(); }
 
-void Step2Page::LoadSong(const std::wstring& path)
+bool Step2Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    loadedPath_ = path;
+    switch (msg) {
+    case WM_CREATE:
+        if (!OnCreate()) {
+            result = -1;
+            return true;
+        }
+        break;  // the base loads the background
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    case WM_COMMAND:
+        if (HIWORD(wParam) != 0) break;
+        if (LOWORD(wParam) == ID_STEP2_PLAY_PAUSE) {
+            OnPlayPause();
+            result = 0;
+            return true;
+        }
+        if (LOWORD(wParam) == ID_STEP2_STOP) {
+            OnStop();
+            result = 0;
+            return true;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam != timerId_) break;
+        if (timer_.Running()) RefreshPosition();
+        result = 0;
+        return true;
+    case WM_PLAYER_GRAPHEVENT:
+        player_.ProcessEvents(this);
+        result = 0;
+        return true;
+    case WM_TRACKBAR_RANGECHANGED:
+        OnRangeChanged(wParam != 0);
+        result = 0;
+        return true;
+    case WM_TRACKBAR_SEEK:
+        OnSeek(static_cast<int>(static_cast<LONG_PTR>(wParam)));
+        result = 0;
+        return true;
+    }
+    return WizardPage::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+bool Step2Page::OnCreate() noexcept
+{
+    LoadSkinJpeg(IDJ_DRAG_PROMPT, caption_);  // a missing caption leaves its place blank
+    HWND page = Hwnd();
+    if (!playPause_.CreateFromStrip(page, kPlayPauseAt, ID_STEP2_PLAY_PAUSE, LoadSkinStrip(IDB_PLAY, 3), 3) ||
+        !stop_.CreateFromStrip(page, kStopAt, ID_STEP2_STOP, LoadSkinStrip(IDB_STOP, 4), 4))
+        return false;
+    spareLook_ = LoadSkinStrip(IDB_PAUSE, 3);
+    showsPause_ = false;
+    ::EnableWindow(stop_.Hwnd(), FALSE);  // nothing to stop yet
+    if (!trackBar_.Create(page, kTrackBarAt) || !playTime_.Create(page, kPlayTimeAt) || !startTip_.Create(page) ||
+        !endTip_.Create(page) || !fadeIn_.Create(page, kFadeInAt) || !fadeOut_.Create(page, kFadeOutAt))
+        return false;
+    player_.SetNotify(page, WM_PLAYER_GRAPHEVENT);
+    return true;
+}
+
+void Step2Page::OnDestroy() noexcept
+{
+    timer_.Stop();
+    player_.Close();
+}
+
+void Step2Page::DrawContent(HDC dc) { caption_.DrawAt(dc, kCaptionAt); }
+
+bool Step2Page::LoadSong(const std::wstring& path) noexcept
+{
     ++songLoads_;
+    timer_.Stop();  // the player drops the old song, playing or not
+    if (!player_.Load(path)) {
+        loadedPath_.clear();  // the old song went with the failed load: load it again when it comes back
+        return false;
+    }
+    try {
+        loadedPath_ = path;
+    } catch (...) {
+        player_.Close();
+        loadedPath_.clear();
+        return false;
+    }
+    trackBar_.ResetRange(false);
+    playTime_.SetDuration(Duration(), false);
+    Refresh();
+    return true;
+}
+
+void Step2Page::StopIfPlaying() noexcept
+{
+    if (player_.GetState() == PreviewPlayer::State::Playing) OnStop();
+}
+
+void Step2Page::OnPlayPause() noexcept
+{
+    using State = PreviewPlayer::State;
+    switch (player_.GetState()) {
+    case State::Playing:
+        if (player_.Pause()) timer_.Stop();
+        break;
+    case State::Stopped: {
+        // Always from the selection's start, and only to its end.
+        const int64_t duration = Duration();
+        player_.SetCurrentPosition(TimeAt(GetStartFraction(), duration));
+        player_.SetStopPosition(TimeAt(GetEndFraction(), duration));
+    }
+        [[fallthrough]];
+    case State::Paused:
+        if (player_.Play() && ::IsWindow(Hwnd())) timer_.Start(Hwnd(), timerId_, kTickMs);
+        break;
+    case State::Closed:
+        break;
+    }
+    Refresh();
+}
+
+void Step2Page::OnStop() noexcept
+{
+    if (player_.Stop()) timer_.Stop();
+    Refresh();
+}
+
+long Step2Page::OnGraphEvent(long code, LONG_PTR, LONG_PTR) noexcept
+{
+    if (code == EC_COMPLETE) OnStop();  // the end of the selection
+    return 0;
+}
+
+void Step2Page::OnRangeChanged(bool startThumb) noexcept
+{
+    using State = PreviewPlayer::State;
+    const State before = player_.GetState();
+    const int64_t duration = Duration(), position = Position();
+    if (startThumb) {
+        // A start moved past the position jumps there; one moved back leaves
+        // playback where it is.
+        const int64_t start = TimeAt(GetStartFraction(), duration);
+        if (start > position) player_.SetCurrentPosition(start);
+    } else {
+        const int64_t end = TimeAt(GetEndFraction(), duration);
+        int64_t stopAt = 0;
+        player_.GetStopPosition(&stopAt);
+        if (end != stopAt) {
+            if (position >= end) {
+                OnStop();  // the end came before the position; refreshes all
+                return;
+            }
+            if (before == State::Playing || before == State::Paused) {
+                player_.Stop();
+                player_.SetCurrentPosition(position);
+                player_.SetStopPosition(end);
+                if (before == State::Playing) player_.Play();
+            }
+        }
+    }
+    const State now = player_.GetState();
+    if (now == before) {
+        RefreshTips();
+        return;
+    }
+    // A pause became a stop, or playback did not start again: the buttons
+    // and the timer follow.
+    if (now != State::Playing) timer_.Stop();
+    Refresh();
+}
+
+void Step2Page::OnSeek(int x) noexcept
+{
+    player_.SetCurrentPosition(TimeAt(trackBar_.FractionFromX(x), Duration()));
+    RefreshPosition();
+}
+
+void Step2Page::Refresh() noexcept
+{
+    RefreshButtons();
+    RefreshPosition();
+    RefreshTips();
+}
+
+void Step2Page::RefreshButtons() noexcept
+{
+    const PreviewPlayer::State state = player_.GetState();
+    const bool playing = state == PreviewPlayer::State::Playing;
+    if (playing != showsPause_ && playPause_.IsAlive()) {
+        spareLook_ = playPause_.SetImageList(std::move(spareLook_));
+        showsPause_ = playing;
+        playPause_.Repaint();
+    }
+    if (stop_.IsAlive()) ::EnableWindow(stop_.Hwnd(), state != PreviewPlayer::State::Stopped);
+}
+
+void Step2Page::RefreshPosition() noexcept
+{
+    const int64_t duration = Duration(), position = Position();
+    if (duration > 0 && trackBar_.IsAlive())
+        trackBar_.SetPlayFraction(static_cast<double>(position) / static_cast<double>(duration), true);
+    if (playTime_.IsAlive()) playTime_.SetPosition(position, true);
+}
+
+void Step2Page::RefreshTips() noexcept
+{
+    if (!trackBar_.IsAlive()) return;
+    const int64_t duration = Duration();
+    PlaceTip(startTip_, GetStartFraction(), trackBar_.StartX(), true, duration);
+    PlaceTip(endTip_, GetEndFraction(), trackBar_.EndX(), false, duration);
+}
+
+// The start tip ends on the start column, the end tip begins on the end
+// column; both stand on the track bar's top edge.
+void Step2Page::PlaceTip(VeTimeTipsCtrl& tip, double fraction, int column, bool endsOnColumn,
+                         int64_t duration) noexcept
+{
+    if (!tip.IsAlive()) return;
+    tip.SetTime(static_cast<int>(fraction * static_cast<double>(duration) * 0.0001 + 0.5));
+    const RECT size = RectInParent(tip.Hwnd()), bar = RectInParent(trackBar_.Hwnd());
+    const int width = size.right - size.left, height = size.bottom - size.top;
+    const int x = bar.left + column - (endsOnColumn ? width : 0), y = bar.top - height;
+    ::SetWindowPos(tip.Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The style, not IsWindowVisible: the page itself may be hidden.
+    if (!(::GetWindowLongPtrW(tip.Hwnd(), GWL_STYLE) & WS_VISIBLE)) {
+        ::ShowWindow(tip.Hwnd(), SW_SHOW);
+    } else {
+        const RECT placed{x, y, x + width, y + height};
+        ::InvalidateRect(Hwnd(), &placed, FALSE);
+        ::UpdateWindow(Hwnd());
+    }
+}
+
+int64_t Step2Page::Duration() const noexcept
+{
+    int64_t duration = 0;
+    return player_.GetDuration(&duration) ? duration : 0;
+}
+
+int64_t Step2Page::Position() const noexcept
+{
+    int64_t position = 0;
+    return player_.GetCurrentPosition(&position) ? position : 0;
 }
 
 }  // namespace vorlune

@@ -109,20 +109,18 @@ void WizardView::GoTo(int step) noexcept
     if (step != old && stack_.SetActivePage(step)) OnStepChanged(old, step);
 }
 
-void WizardView::OnStepChanged([[maybe_unused]] int old, int now) noexcept
+void WizardView::OnStepChanged(int old, int now) noexcept
 {
     RingtoneProject& project = *project_;
+    // Leaving step 2 ends playback; a pause stays a pause.
+    if (old == 1) step2_.StopIfPlaying();
     // Steps 2 and 3 work on the song step 2 holds: it must be the project's
     // however the step was reached, also by Open from step 2 straight to
     // step 3, or step 3 would cut the new song at the old one's selection.
-    if ((now == 1 || now == 2) && project.sourcePath != step2_.LoadedSongPath()) {
-        try {
-            step2_.LoadSong(project.sourcePath);
-        } catch (...) {
-        }
-    }
+    if ((now == 1 || now == 2) && project.sourcePath != step2_.LoadedSongPath())
+        step2_.LoadSong(project.sourcePath);
     if (now == 2) {
-        project.SetSelection(step2_.SelectionStart(), step2_.SelectionEnd());
+        project.SetSelection(step2_.GetStartFraction(), step2_.GetEndFraction());  // stored in order
         project.fadeIn = step2_.FadeIn() ? 1 : 0;
         project.fadeOut = step2_.FadeOut() ? 1 : 0;
         step3_.ResetToReady();

@@ -20,6 +20,8 @@ constexpr UINT WM_TRACKBAR_SEEK = WM_APP + 2001;
 class VeTrackBarCtrl : public BufferedWindow {
 public:
     static constexpr int kInset = 10;  // the track's left and right inset
+    static constexpr int kDefaultStartX = 90;
+    static constexpr int kDefaultEndX = 210;
 
     ~VeTrackBarCtrl() override;
 
@@ -42,9 +44,24 @@ protected:
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    int startX_ = 90;
-    int endX_ = 210;
-    int playX_ = 0;
+    LRESULT OnCreate() noexcept;
+    void OnButtonDown(int x, int y) noexcept;
+    void OnMouseMove(int x) noexcept;
+    int TrackWidth() const noexcept;  // the span of the song, in columns
+    RECT StartThumbRect() const noexcept;
+    RECT EndThumbRect() const noexcept;
+    void NotifyParent(UINT msg, WPARAM wParam) noexcept;
+
+    Surface24 background_;
+    Surface24 rangeBand_;
+    Surface24 playedBand_;
+    PngPicture startThumb_;
+    PngPicture endThumb_;
+    // A new control shows the default range, so both thumbs are on the
+    // track and can be reached before any song loads.
+    int startX_ = kDefaultStartX;
+    int endX_ = kDefaultEndX;
+    int playX_ = kInset;  // the song's start
     int dragOffset_ = 0;
     bool draggingStart_ = false;
     bool draggingEnd_ = false;

@@ -20,6 +20,7 @@
 #include "support/Fixtures.h"
 #include "support/RecordingBrowser.h"
 #include "support/TempDir.h"
+#include "win/ComApartment.h"
 #include "win/MessageLoop.h"
 
 namespace vorlune {
@@ -81,10 +82,15 @@ protected:
     {
         ASSERT_NE(test::UseProgramSkin(), nullptr);
         ASSERT_TRUE(registered.Ok());
+        ASSERT_TRUE(com.Ok());
         hwnd = frame.Create();
         ASSERT_NE(hwnd, nullptr);
-        for (const wchar_t* name : {L"a.mp3", L"b.MP3", L"c.wav"})
-            ASSERT_TRUE(test::WriteFileBytes(dir.File(name), "not really a song"));
+        // Songs step 2's player can load, and a file that is none.
+        const std::wstring song = test::FixturePath(L"mp3\\vbr-44100-1.mp3");
+        if (song.empty()) GTEST_SKIP() << "no fixtures";
+        for (const wchar_t* name : {L"a.mp3", L"b.MP3"})
+            ASSERT_TRUE(::CopyFileW(song.c_str(), dir.File(name).c_str(), FALSE));
+        ASSERT_TRUE(test::WriteFileBytes(dir.File(L"c.wav"), "not really a song"));
     }
     void TearDown() override
     {
@@ -139,6 +145,7 @@ protected:
         return boxes;
     }
 
+    ComApartment com;  // step 2's player
     MessageLoop loop;
     ScopedMessageLoop registered{loop};
     MainFrame frame;
@@ -171,10 +178,11 @@ TEST_F(WizardRealInput, StepsMoveWithinTheirRulesAndStepTwoLoadsOnlyANewSong)
     Command(ID_WIZARD_NEXT);
     EXPECT_EQ(State(), (std::vector<int>{2, 2, 2, true, false}));
     EXPECT_EQ(step2.SongLoads(), 1);  // the same song again: kept
-    // Entering step 3 takes the selection and the fades from step 2.
+    // Entering step 3 takes the selection and the fades from step 2: a new
+    // song's track columns 90 to 210 of 398, no fades.
     EXPECT_EQ((std::vector<double>{project.selectionStart, project.selectionEnd, double(project.fadeIn),
                                    double(project.fadeOut)}),
-              (std::vector<double>{0.0, 1.0, 0.0, 0.0}));
+              (std::vector<double>{80.0 / 398, 200.0 / 398, 0.0, 0.0}));
 
     // New: step 1, an empty project, the title back; step 2 keeps its song.
     Command(ID_STEP3_NEW);

@@ -15,6 +15,7 @@
 
 #include "controls/ControlTesting.h"
 #include "controls/WebLinks.h"
+#include "gfx/Surface.h"
 #include "res/resource.h"
 #include "support/Fixtures.h"
 #include "support/RecordingBrowser.h"
@@ -235,6 +236,15 @@ protected:
                program_.IdlePass();
     }
 
+    // Step 1's button, the Open dialog and a song in it: step 2 with the song.
+    bool Choose(const std::wstring& path, const std::wstring& title)
+    {
+        if (!program_.Command(ID_STEP3_NEW) || !test::ClickButton(::GetDlgItem(first_, ID_STEP1_CHOOSE_SONG)))
+            return false;
+        HWND dialog = program_.WaitForDialog();
+        return dialog && Accept(dialog, path, title) && program_.Windows().VisiblePage() == w_.pages[1];
+    }
+
     test::TempDir dir_;
     std::wstring fixture_;
     RunningProgram program_{SW_SHOWNORMAL};
@@ -282,7 +292,9 @@ TEST_F(ProgramRealInput, CtrlOChoosesASongThatStepOneFollowsUntilItIsGoneOrNewSt
     EXPECT_EQ(SeenIn(program_), Seen(first_, false, true, title));
     EXPECT_TRUE(ShowsBanner(IDJ_STEP1));
     EXPECT_TRUE(ShowsNameBox());
-    ASSERT_TRUE(::DeleteFileW(song.c_str()));
+    // Moved away rather than deleted: step 2's player holds the song open,
+    // and Wine shows a file deleted while open until its last handle goes.
+    ASSERT_TRUE(::MoveFileW(song.c_str(), (song + L".gone").c_str()));
     ASSERT_TRUE(program_.IdlePass());
     EXPECT_EQ(SeenIn(program_), Seen(first_, false, false, title)) << "the song is gone";
     EXPECT_TRUE(ShowsPrompt());
@@ -352,6 +364,152 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelCha
     const Seen step3 = SeenIn(program_);
     EXPECT_EQ(step3, Seen(std::get<0>(step3), true, false, L"Vorlune - [LOUD.MP3]"));
     EXPECT_TRUE(ShowsBanner(IDJ_STEP3));
+}
+
+// Step 2 as the user sees it. The track bar is at (91, 111) of the page, its
+// track 10 pixels in from either side; the selection is filled in grey.
+constexpr int kTrackLeft = 91 + 10, kTrackTop = 111;
+constexpr COLORREF kSelectionGrey = RGB(75, 75, 75);
+
+// The selection from track column `start` to `end` (0 to 398): grey between
+// them on the screen, and the tips standing on the track bar, the start
+// tip's right edge and the end tip's left edge on the thumbs' columns.
+::testing::AssertionResult ShowsSelection(const test::Step2Windows& s, int start, int end)
+{
+    const RECT a = test::RectIn(s.startTip, s.page), b = test::RectIn(s.endTip, s.page);
+    const Place tips{a.right, a.bottom, b.left, b.bottom}, want{kTrackLeft + start, kTrackTop, kTrackLeft + end, kTrackTop};
+    auto grey = [&](int column) { return test::ScreenPixel(s.trackBar, {10 + column, 16}) == kSelectionGrey; };
+    const bool shown = test::WaitUntil([&] {
+        return ::IsWindowVisible(s.startTip) && ::IsWindowVisible(s.endTip) && grey(start + 1) && grey(end - 1) &&
+               !grey(start - 2) && !grey(end + 2);
+    }, 5000);
+    if (tips != want || !shown)
+        return ::testing::AssertionFailure() << "tips at " << tips[0] << "," << tips[1] << " " << tips[2] << ","
+                                             << tips[3] << (shown ? "" : "; the track does not show the selection");
+    return ::testing::AssertionSuccess();
+}
+
+// A button shows one of the looks (normal, pushed, hover) of a strip.
+bool ShowsLook(HWND button, int strip, int cells)
+{
+    return test::WaitUntil([&] {
+        for (int cell = 0; cell < 3; ++cell)
+            if (test::ScreenDifferences(button, strip, cells, cell) == 0) return true;
+        return false;
+    }, 5000);
+}
+
+bool SamePixels(const Surface24& a, const Surface24& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) {
+            RGBQUAD p{}, q{};
+            if (!a.GetColor(x, y, p) || !b.GetColor(x, y, q) || p.rgbRed != q.rgbRed || p.rgbGreen != q.rgbGreen ||
+                p.rgbBlue != q.rgbBlue)
+                return false;
+        }
+    return true;
+}
+
+// Whether the play time shows something else than `then` within 3 s.
+bool PlayTimeMoves(const test::Step2Windows& s, const Surface24& then)
+{
+    Surface24 now;
+    return test::WaitUntil([&] { return test::ScreenShot(s.playTime, now) && !SamePixels(now, then); }, 3000);
+}
+
+TEST_F(ProgramRealInput, StepTwoPlaysAndPausesAndLeavingItStopsPlaybackButKeepsAPause)
+{
+    const std::wstring long40 = test::FixturePath(L"mp3\\long-44100-2.mp3"), song = dir_.File(L"forty.mp3");
+    ASSERT_TRUE(::CopyFileW(long40.c_str(), song.c_str(), FALSE));
+    ASSERT_TRUE(Choose(song, L"Vorlune - [forty.mp3]"));
+    const test::Step2Windows s = program_.Step2();
+    ASSERT_TRUE(s.playPause && s.stop && s.trackBar && s.playTime && s.startTip && s.endTip && s.fadeIn && s.fadeOut);
+    EXPECT_EQ(PlaceIn(s.playPause, s.page), (Place{32, 113, 64, 145}));
+    EXPECT_EQ(PlaceIn(s.stop, s.page), (Place{65, 116, 89, 140}));
+    EXPECT_EQ(PlaceIn(s.trackBar, s.page), (Place{91, 111, 509, 158}));
+    EXPECT_EQ(PlaceIn(s.playTime, s.page), (Place{512, 122, 581, 132}));
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ScreenDifferences(s.page, IDJ_DRAG_PROMPT, {145, 50}) == 0; }, 5000));
+
+    // A new song: the default selection, nothing to stop, the Play look.
+    EXPECT_TRUE(ShowsSelection(s, 80, 200));
+    EXPECT_FALSE(s.StopEnabled());
+    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
+    Surface24 atStart;
+    ASSERT_TRUE(test::ScreenShot(s.playTime, atStart));
+
+    // Play: the Pause look, Stop enabled, the time moving.
+    ASSERT_TRUE(program_.Click(s.playPause));
+    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PAUSE, 3));
+    EXPECT_TRUE(s.StopEnabled());
+    EXPECT_TRUE(PlayTimeMoves(s, atStart));
+
+    // Leaving the step while playing stops: back at the start, nothing to stop.
+    ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_BACK));
+    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
+    EXPECT_FALSE(s.StopEnabled());
+    Surface24 shown;
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ScreenShot(s.playTime, shown) && SamePixels(shown, atStart); },
+                                5000)) << "not rewound";
+
+    // Paused, it stays paused through a visit to step 3: the Play look, Stop
+    // enabled, the time still; Play goes on from there.
+    ASSERT_TRUE(program_.Click(s.playPause));
+    EXPECT_TRUE(PlayTimeMoves(s, atStart));
+    ASSERT_TRUE(program_.Click(s.playPause));
+    ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_BACK));
+    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
+    EXPECT_TRUE(s.StopEnabled());
+    Surface24 paused;
+    ASSERT_TRUE(test::ScreenShot(s.playTime, paused));
+    EXPECT_FALSE(PlayTimeMoves(s, paused));
+    ASSERT_TRUE(program_.Click(s.playPause));
+    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PAUSE, 3));
+    EXPECT_TRUE(PlayTimeMoves(s, paused));
+    ASSERT_TRUE(program_.Click(s.stop));
+    EXPECT_FALSE(s.StopEnabled());
+}
+
+// A thumb dragged by the mouse as the user drags it: pressed at `from` (track
+// bar coordinates), moved to `to`, released.
+bool Drag(RunningProgram& program, HWND trackBar, POINT from, POINT to)
+{
+    return program.AfterIdlePass([&] {
+        ::PostMessageW(trackBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+        ::PostMessageW(trackBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+        ::PostMessageW(trackBar, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    });
+}
+
+TEST_F(ProgramRealInput, StepTwoKeepsTheSelectionForTheSameSongAndTheFadeBoxesForAnyOther)
+{
+    const std::wstring a = dir_.File(L"a.mp3"), b = dir_.File(L"b.mp3");
+    for (const std::wstring& song : {a, b}) ASSERT_TRUE(::CopyFileW(fixture_.c_str(), song.c_str(), FALSE));
+    ASSERT_TRUE(Choose(a, L"Vorlune - [a.mp3]"));
+    const test::Step2Windows s = program_.Step2();
+    ASSERT_TRUE(s.trackBar && s.startTip && s.endTip && s.fadeIn && s.fadeOut);
+    ASSERT_TRUE(ShowsSelection(s, 80, 200));
+    // The start thumb hangs left of its column, the end thumb right of its.
+    ASSERT_TRUE(Drag(program_, s.trackBar, {85, 38}, {125, 38}));
+    ASSERT_TRUE(Drag(program_, s.trackBar, {212, 38}, {252, 38}));
+    ASSERT_TRUE(program_.Click(s.fadeIn) && program_.Click(s.fadeOut));
+    auto boxesTicked = [&] {
+        return ShowsLook(s.fadeIn, IDB_FADE_IN_CHECKED, 4) && ShowsLook(s.fadeOut, IDB_FADE_OUT_CHECKED, 4);
+    };
+    EXPECT_TRUE(ShowsSelection(s, 120, 240));
+    EXPECT_TRUE(boxesTicked());
+
+    // Back and Next with the same song: all as it was.
+    ASSERT_TRUE(program_.Click(w_.back) && program_.Click(w_.next));
+    ASSERT_EQ(w_.VisiblePage(), s.page);
+    EXPECT_TRUE(ShowsSelection(s, 120, 240));
+    EXPECT_TRUE(boxesTicked());
+
+    // Another song: the default selection, the boxes as they were.
+    ASSERT_TRUE(Choose(b, L"Vorlune - [b.mp3]"));
+    EXPECT_TRUE(ShowsSelection(s, 80, 200));
+    EXPECT_TRUE(boxesTicked());
 }
 
 }  // namespace

@@ -81,6 +81,24 @@ int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, 
     return n;
 }
 
+bool PrintClient(HWND hwnd, Surface24& shot)
+{
+    RECT client{};
+    if (!::GetClientRect(hwnd, &client) || !shot.Create(client.right, client.bottom, 24)) return false;
+    MemoryDc dc(::CreateCompatibleDC(nullptr));
+    SelectGuard selected(dc.Get(), shot.Data()->Bitmap());
+    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    ::GdiFlush();
+    return selected.Ok();
+}
+
+COLORREF ColourAt(const Surface& s, int x, int y)
+{
+    RGBQUAD q{};
+    s.GetColor(x, y, q);
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
+
 void PumpPending()
 {
     for (MSG msg; ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {

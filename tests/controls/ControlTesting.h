@@ -46,6 +46,10 @@ int SkinDifferences(HWND hwnd, int id, int cells = 0, int cell = 0, POINT at = {
 // the skin picture inside `skip` (its own coordinates) are not compared.
 int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, const RECT& skip = {});
 
+// hwnd's client area as WM_PRINTCLIENT paints it, and one of its pixels.
+bool PrintClient(HWND hwnd, Surface24& shot);
+COLORREF ColourAt(const Surface& s, int x, int y);
+
 void PumpPending();
 // Pumps this thread's messages until done() or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);

@@ -153,6 +153,33 @@ WizardWindows RunningProgram::Windows() const
     return w;
 }
 
+Step2Windows RunningProgram::Step2() const
+{
+    Step2Windows s;
+    const WizardWindows w = Windows();
+    if (w.pages.size() != 3) return s;
+    s.page = w.pages[1];
+    s.playPause = ::GetDlgItem(s.page, 33154);
+    s.stop = ::GetDlgItem(s.page, 33146);
+    s.trackBar = ChildOf(s.page, L"VeTrackBarCtrl");
+    s.playTime = ChildOf(s.page, L"VePlayTimeCtrl");
+    auto leftToRight = [&](const wchar_t* cls) {
+        std::vector<HWND> found = ChildrenOf(s.page, cls);
+        std::sort(found.begin(), found.end(), [&](HWND a, HWND b) { return RectIn(a).left < RectIn(b).left; });
+        return found;
+    };
+    const std::vector<HWND> tips = leftToRight(L"VeTimeTipsCtrl"), boxes = leftToRight(L"VeCheckboxCtrl");
+    if (tips.size() == 2) {
+        s.startTip = tips[0];
+        s.endTip = tips[1];
+    }
+    if (boxes.size() == 2) {
+        s.fadeIn = ::GetWindow(boxes[0], GW_CHILD);
+        s.fadeOut = ::GetWindow(boxes[1], GW_CHILD);
+    }
+    return s;
+}
+
 bool RunningProgram::AfterIdlePass(const std::function<void()>& input)
 {
     // The loop runs its idle pass only with an empty queue, so a pass that
@@ -321,22 +348,43 @@ bool PressKeys(std::initializer_list<WORD> keys)
     return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip)
+bool ScreenShot(HWND hwnd, Surface24& out)
 {
     RECT client{};
     POINT origin{0, 0};
-    Surface24 shot;
     if (!::GetClientRect(hwnd, &client) || !::ClientToScreen(hwnd, &origin) ||
-        !shot.Create(client.right, client.bottom, 24))
-        return -1;
+        !out.Create(client.right, client.bottom, 24))
+        return false;
     MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard selected(dc.Get(), shot.Data()->Bitmap());
+    SelectGuard selected(dc.Get(), out.Data()->Bitmap());
     HDC screen = ::GetDC(nullptr);
     const bool copied = selected.Ok() && ::BitBlt(dc.Get(), 0, 0, client.right, client.bottom, screen, origin.x,
                                                   origin.y, SRCCOPY);
     ::ReleaseDC(nullptr, screen);
     ::GdiFlush();
-    return copied ? SkinDifferences(shot, jpegId, 0, 0, at, skip) : -1;
+    return copied;
+}
+
+int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip)
+{
+    Surface24 shot;
+    return ScreenShot(hwnd, shot) ? SkinDifferences(shot, jpegId, 0, 0, at, skip) : -1;
+}
+
+int ScreenDifferences(HWND hwnd, int bitmapId, int cells, int cell)
+{
+    Surface24 shot;
+    return ScreenShot(hwnd, shot) ? SkinDifferences(shot, bitmapId, cells, cell, {0, 0}) : -1;
+}
+
+COLORREF ScreenPixel(HWND hwnd, POINT at)
+{
+    POINT p = at;
+    if (!::ClientToScreen(hwnd, &p)) return CLR_INVALID;
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, p.x, p.y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
 }
 
 }  // namespace vorlune::test

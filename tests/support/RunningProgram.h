@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace vorlune {
+class Surface24;
+}
+
 namespace vorlune::test {
 
 // The wizard's windows inside a running program, found by class and id;
@@ -19,6 +23,15 @@ struct WizardWindows {
     HWND VisiblePage() const;
     bool BackEnabled() const { return back && ::IsWindowEnabled(back); }
     bool NextEnabled() const { return next && ::IsWindowEnabled(next); }
+};
+
+// Step 2's controls inside a running program, found by id and class; null
+// where one is missing.
+struct Step2Windows {
+    HWND page = nullptr, playPause = nullptr, stop = nullptr, trackBar = nullptr, playTime = nullptr;
+    HWND startTip = nullptr, endTip = nullptr;  // the start tip is the one further left
+    HWND fadeIn = nullptr, fadeOut = nullptr;   // the check boxes' inner buttons
+    bool StopEnabled() const { return stop && ::IsWindowEnabled(stop); }
 };
 
 // vorlune.exe (beside the test program's folder) as a child process under
@@ -43,6 +56,7 @@ public:
     DWORD Id() const { return process_.dwProcessId; }
     std::wstring Title() const;
     WizardWindows Windows() const;
+    Step2Windows Step2() const;
 
     // Runs `input` (messages posted or sent to the program, or real input)
     // and waits for an idle pass after all of it was handled. The idle pass
@@ -115,5 +129,14 @@ bool PressKeys(std::initializer_list<WORD> keys);
 // -1 when either cannot be had. Needs vorlune.exe as the skin module
 // (UseProgramSkin).
 int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip = {});
+
+// The same for a cell of a strip bitmap (a button's look), which must fill
+// the window's client area exactly.
+int ScreenDifferences(HWND hwnd, int bitmapId, int cells, int cell);
+// A window's client area as the screen shows it; false when it cannot be had.
+bool ScreenShot(HWND hwnd, Surface24& out);
+// One pixel of a window's client area as the screen shows it; CLR_INVALID
+// when it cannot be read.
+COLORREF ScreenPixel(HWND hwnd, POINT at);
 
 }  // namespace vorlune::test
