@@ -3,6 +3,8 @@
 #include <atomic>
 #include <utility>
 
+#include <evcode.h>
+
 #include "controls/SkinArt.h"
 #include "res/resource.h"
 

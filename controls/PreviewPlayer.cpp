@@ -1,5 +1,7 @@
 #include "controls/PreviewPlayer.h"
 
+#include <dshow.h>
+
 namespace vorlune {
 namespace {
 

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
-#include <dshow.h>
+// Only the interfaces: dshow.h brings strsafe.h, which poisons the C
+// string functions of every file that includes the player.
+#include <control.h>
+#include <strmif.h>
 
 #include <cstdint>
 #include <string>

@@ -4,6 +4,8 @@
 // The graph's events come as they do in the program: a notify message to a
 // window of this thread, then ProcessEvents.
 
+#include <dshow.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
