@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchWindows.h"
 #include "app/MainFrame.h"
 #include "app/WizardView.h"
 #include "controls/PreviewPlayer.h"
@@ -39,22 +40,6 @@ void Pump()
     }
 }
 
-HMODULE ProgramSkin()
-{
-    wchar_t self[MAX_PATH];
-    std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-    path.erase(path.find_last_of(L'\\'));
-    path.replace(path.find_last_of(L'\\'), std::wstring::npos, L"\\vorlune.exe");
-    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -68,7 +53,7 @@ int wmain(int argc, wchar_t** argv)
     if (FAILED(::OleInitialize(nullptr))) return 1;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
-    HMODULE skin = ProgramSkin();
+    HMODULE skin = LoadProgramSkin();
     if (!skin) {
         std::fprintf(stderr, "vorlune.exe not found beside the bench folder\n");
         return 1;

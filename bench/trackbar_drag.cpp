@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchWindows.h"
 #include "controls/VeTrackBarCtrl.h"
 #include "gfx/Surface.h"
 #include "win/AppModule.h"
@@ -19,21 +20,6 @@
 using namespace vorlune;
 
 namespace {
-
-HMODULE LoadProgramSkin()
-{
-    wchar_t self[MAX_PATH];
-    std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-    path.erase(path.find_last_of(L'\\'));
-    path.replace(path.find_last_of(L'\\'), std::wstring::npos, L"\\vorlune.exe");
-    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
 
 }  // namespace
 

@@ -52,11 +52,6 @@ HWND VeTimeTipsCtrl::Create(HWND parent) noexcept
     return CreateWindowOf(kClass, parent, RECT{}, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
 }
 
-bool VeTimeTipsCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
-{
-    return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
-}
-
 std::wstring VeTimeTipsCtrl::Text(int milliseconds)
 {
     const int minutes = milliseconds / 60000;

@@ -25,7 +25,6 @@ public:
 
 protected:
     void Paint(HDC dc) override;
-    bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     int milliseconds_ = 0;

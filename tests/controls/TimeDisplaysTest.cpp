@@ -1,5 +1,5 @@
 // The play-time display and the time tips: their texts for the awkward
-// times, and as real windows their size, look and GDI objects.
+// times, and as real windows their size and look.
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,8 @@
 #include "controls/ControlTesting.h"
 #include "controls/VePlayTimeCtrl.h"
 #include "controls/VeTimeTipsCtrl.h"
-#include "controls/VeTrackBarCtrl.h"
 #include "gfx/JpegPicture.h"
 #include "res/resource.h"
-#include "support/GdiObjectCount.h"
 #include "win/AppModule.h"
 #include "win/Handle.h"
 
@@ -126,31 +124,6 @@ TEST_F(TimeWindows, TipsFitTheirTextInAFramedYellowLabel)
         auto black = [](COLORREF c) { return GetBValue(c) == 0 && GetRValue(c) == GetGValue(c); };
         EXPECT_GT(InkedColumns(shot, RECT{1, 1, w - 1, h - 1}, yellow, black), text.cx / 2) << "black on yellow";
     }
-}
-
-TEST_F(TimeWindows, DragsAndTimeChangesLeaveNoObjectsBehind)
-{
-    VeTrackBarCtrl track;
-    VePlayTimeCtrl time;
-    VeTimeTipsCtrl tip;
-    ASSERT_TRUE(track.Create(host.Hwnd(), POINT{91, 111}) && time.Create(host.Hwnd(), POINT{512, 122}) &&
-                tip.Create(host.Hwnd()));
-    ::ShowWindow(tip.Hwnd(), SW_SHOW);
-    ::ShowWindow(host.Hwnd(), SW_SHOWNA);
-    time.SetDuration(300 * kSecond, false);
-    auto cycle = [&](int i) {
-        test::Click(track.Hwnd(), {85, 35}, {0, 0}, {{85 + i % 50, 20}, {90, 20}});
-        track.SetPlayFraction(i / 100.0, true);
-        time.SetPosition(i * kSecond, true);
-        tip.SetTime(i * 1000);
-        test::PumpPending();
-    };
-    cycle(0);
-    test::PumpUntil([] { return false; }, 250);
-    const long gdi = test::GdiObjectCount();
-    for (int i = 1; i <= 100; ++i) cycle(i);
-    test::PumpUntil([] { return false; }, 250);
-    EXPECT_LT(test::GdiObjectCount() - gdi, 10) << "GDI objects left behind";
 }
 
 }  // namespace
