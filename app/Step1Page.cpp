@@ -46,12 +46,6 @@ Step1Page::~Step1Page() { Destroy(); }
 bool Step1Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (msg) {
-    case WM_CREATE:
-        if (!OnCreate()) {
-            result = -1;
-            return true;
-        }
-        break;  // the base loads the background
     case WM_COMMAND:
         if (OnCommand(wParam, lParam)) {
             result = 0;
@@ -62,7 +56,7 @@ bool Step1Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     return WizardPage::ProcessWindowMessage(msg, wParam, lParam, result);
 }
 
-bool Step1Page::OnCreate() noexcept
+bool Step1Page::CreateContent()
 {
     LoadSkinJpeg(IDJ_CHOOSE_PROMPT, prompt_);
     LoadSkinJpeg(IDJ_NAME_BOX, nameBox_);

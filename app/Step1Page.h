@@ -32,11 +32,11 @@ public:
     BitmapButton& SecondWebsiteButton() noexcept { return secondWebsite_; }
 
 protected:
+    bool CreateContent() override;
     void DrawContent(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    bool OnCreate() noexcept;
     bool OnCommand(WPARAM wParam, LPARAM lParam) noexcept;
 
     Surface24 prompt_;

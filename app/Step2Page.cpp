@@ -56,12 +56,6 @@ Step2Page::~Step2Page() { Destroy(); }
 bool Step2Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (msg) {
-    case WM_CREATE:
-        if (!OnCreate()) {
-            result = -1;
-            return true;
-        }
-        break;  // the base loads the background
     case WM_DESTROY:
         OnDestroy();
         break;
@@ -99,7 +93,7 @@ bool Step2Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     return WizardPage::ProcessWindowMessage(msg, wParam, lParam, result);
 }
 
-bool Step2Page::OnCreate() noexcept
+bool Step2Page::CreateContent()
 {
     LoadSkinJpeg(IDJ_DRAG_PROMPT, caption_);  // a missing caption leaves its place blank
     HWND page = Hwnd();

@@ -53,11 +53,11 @@ public:
     bool TimerRunning() const noexcept { return timer_.Running(); }
 
 protected:
+    bool CreateContent() override;
     void DrawContent(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    bool OnCreate() noexcept;
     void OnDestroy() noexcept;
     void OnPlayPause() noexcept;
     void OnStop() noexcept;

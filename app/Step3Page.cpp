@@ -8,16 +8,15 @@ Step3Page::~Step3Page() { Destroy(); }
 
 void Step3Page::ResetToReady() noexcept { state_ = State::kReady; }
 
+bool Step3Page::CreateContent()
+{
+    job_.reset(new (std::nothrow) RenderJob(Hwnd(), &Project()));
+    return job_ != nullptr;
+}
+
 bool Step3Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (msg) {
-    case WM_CREATE:
-        job_.reset(new (std::nothrow) RenderJob(Hwnd(), &Project()));
-        if (!job_) {
-            result = -1;
-            return true;
-        }
-        break;
     case WM_DESTROY:
         job_.reset();  // cancels a running job and waits for its thread
         break;

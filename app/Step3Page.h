@@ -25,6 +25,7 @@ public:
     RenderJob* Job() noexcept { return job_.get(); }
 
 protected:
+    bool CreateContent() override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

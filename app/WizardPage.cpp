@@ -35,6 +35,10 @@ HFONT WizardPage::AppFont() noexcept
 bool WizardPage::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (msg == WM_CREATE) {
+        if (!CreateContent()) {
+            result = -1;
+            return true;
+        }
         LoadSkinJpeg(IDJ_PAGE, background_);  // a missing picture leaves the page blank
         result = 0;
         return true;

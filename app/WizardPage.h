@@ -28,6 +28,9 @@ public:
     static HFONT AppFont() noexcept;
 
 protected:
+    // The page's own pictures and windows, made on WM_CREATE before the
+    // background; false fails the creation.
+    virtual bool CreateContent() { return true; }
     // What the page draws over its background, in client coordinates.
     virtual void DrawContent(HDC) {}
 

@@ -146,24 +146,25 @@ void VeTrackBarCtrl::OnMouseMove(int x) noexcept
     if (::GetCapture() != Hwnd()) return;
     const int trackLeft = kInset, trackRight = kInset + TrackWidth();
     if (draggingStart_) {
-        int n = x + dragOffset_;
-        n = n < trackLeft ? trackLeft : n > endX_ ? endX_ : n;
-        if (n == startX_) return;
-        startX_ = n;
-        Repaint();
-        NotifyParent(WM_TRACKBAR_RANGECHANGED, 1);
+        MoveThumb(startX_, x + dragOffset_, trackLeft, endX_, 1);
     } else if (draggingEnd_) {
-        int n = x + dragOffset_;
-        n = n < startX_ ? startX_ : n > trackRight ? trackRight : n;
-        if (n == endX_) return;
-        endX_ = n;
-        Repaint();
-        NotifyParent(WM_TRACKBAR_RANGECHANGED, 0);
+        MoveThumb(endX_, x + dragOffset_, startX_, trackRight, 0);
     } else if (draggingPlay_) {
         // The marker stays: the parent moves it once playback has moved.
         const int column = x < startX_ ? startX_ : x > endX_ ? endX_ : x;
         NotifyParent(WM_TRACKBAR_SEEK, static_cast<WPARAM>(column));
     }
+}
+
+// A thumb's column to `to` held within [low, high]; only a new column is
+// shown and told to the parent (wParam 1 for the start thumb, 0 for the end).
+void VeTrackBarCtrl::MoveThumb(int& column, int to, int low, int high, WPARAM which) noexcept
+{
+    to = to < low ? low : to > high ? high : to;
+    if (to == column) return;
+    column = to;
+    Repaint();
+    NotifyParent(WM_TRACKBAR_RANGECHANGED, which);
 }
 
 void VeTrackBarCtrl::Paint(HDC dc)

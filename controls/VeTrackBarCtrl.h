@@ -51,6 +51,7 @@ private:
     RECT StartThumbRect() const noexcept;
     RECT EndThumbRect() const noexcept;
     void NotifyParent(UINT msg, WPARAM wParam) noexcept;
+    void MoveThumb(int& column, int to, int low, int high, WPARAM which) noexcept;
 
     Surface24 background_;
     Surface24 rangeBand_;

@@ -46,18 +46,7 @@ bool HostWindow::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
 int SkinDifferences(HWND hwnd, int id, int cells, int cell, POINT at)
 {
     Surface24 shot;
-    RECT client{};
-    if (!::GetClientRect(hwnd, &client) || !shot.Create(client.right, client.bottom, 24)) return -1;
-    shot.FillAll(RGB(255, 0, 255));
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard selected(dc.Get(), shot.Data()->Bitmap());
-    if (!selected.Ok()) return -1;
-    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
-    ::GdiFlush();
-    POINT origin{1, 1};  // the window leaves the DC as it got it
-    ::GetViewportOrgEx(dc.Get(), &origin);
-    if (::GetCurrentObject(dc.Get(), OBJ_BITMAP) != shot.Data()->Bitmap() || origin.x || origin.y) return -1;
-    return SkinDifferences(shot, id, cells, cell, at);
+    return PrintClient(hwnd, shot) ? SkinDifferences(shot, id, cells, cell, at) : -1;
 }
 
 int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, const RECT& skip)
@@ -85,11 +74,15 @@ bool PrintClient(HWND hwnd, Surface24& shot)
 {
     RECT client{};
     if (!::GetClientRect(hwnd, &client) || !shot.Create(client.right, client.bottom, 24)) return false;
+    shot.FillAll(RGB(255, 0, 255));  // what the window leaves unpainted stands out
     MemoryDc dc(::CreateCompatibleDC(nullptr));
     SelectGuard selected(dc.Get(), shot.Data()->Bitmap());
+    if (!selected.Ok()) return false;
     ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
     ::GdiFlush();
-    return selected.Ok();
+    POINT origin{1, 1};  // the window leaves the DC as it got it
+    ::GetViewportOrgEx(dc.Get(), &origin);
+    return ::GetCurrentObject(dc.Get(), OBJ_BITMAP) == shot.Data()->Bitmap() && !origin.x && !origin.y;
 }
 
 COLORREF ColourAt(const Surface& s, int x, int y)

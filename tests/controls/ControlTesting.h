@@ -46,7 +46,8 @@ int SkinDifferences(HWND hwnd, int id, int cells = 0, int cell = 0, POINT at = {
 // the skin picture inside `skip` (its own coordinates) are not compared.
 int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, const RECT& skip = {});
 
-// hwnd's client area as WM_PRINTCLIENT paints it, and one of its pixels.
+// hwnd's client area as WM_PRINTCLIENT paints it over magenta; false also
+// when the window left the DC otherwise than it got it. And one pixel.
 bool PrintClient(HWND hwnd, Surface24& shot);
 COLORREF ColourAt(const Surface& s, int x, int y);
 
