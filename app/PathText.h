@@ -25,6 +25,16 @@ std::wstring PathTitle(const std::wstring& path);
 // The file name after its last ".", without it; empty without one.
 std::wstring PathExtension(const std::wstring& path);
 
+// The folder of a path: the text before its last "\", with the "\" kept for
+// a drive root ("D:\") or the root ("\"); "D:\" for "D:name"; "." when the
+// path names no folder.
+std::wstring Directory(const std::wstring& path);
+
+// Whether two paths name the same file: the same canonical spelling in any
+// letter case, or, for files that exist, the same file by identity (short
+// names, links).
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
 // GetFileAttributesW without the system's critical-error boxes (an empty
 // drive must not ask the user anything); INVALID_FILE_ATTRIBUTES when missing.
 unsigned long QuietFileAttributes(const std::wstring& path) noexcept;

@@ -14,6 +14,8 @@ bool Step3Page::CreateContent()
     return job_ != nullptr;
 }
 
+void Step3Page::DrawContent(HDC) {}
+
 bool Step3Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (msg) {

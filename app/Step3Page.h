@@ -1,38 +1,76 @@
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
+#include <string>
 
 #include "app/WizardPage.h"
 #include "audio/RenderJob.h"
+#include "controls/BitmapButton.h"
+#include "controls/VeProgressCtrl.h"
+#include "gfx/Surface.h"
 
 namespace vorlune {
 
-// Step 3: saving the ringtone. The page owns the render job, made with the
-// page's window as the target of its messages.
+// Step 3: saving the ringtone. Save asks for the output file and starts the
+// render job, whose messages move the progress bar; a saved ringtone can be
+// shown in the explorer, or a new one begun. The page owns the job, made with
+// the page's window as the target of its messages.
 class Step3Page : public WizardPage {
 public:
+    enum class State { kReady = 0, kProcessing = 1, kSaved = 2 };
+
     using WizardPage::WizardPage;
     ~Step3Page() override;
 
+    // Nothing may change the project while the job runs.
     bool CanGoBack() const override { return !IsProcessing(); }
     bool CanGoNext() const override { return false; }
 
+    State GetState() const noexcept { return state_; }
     bool IsProcessing() const noexcept { return state_ == State::kProcessing; }
     // Back to the look it has before anything is saved.
     void ResetToReady() noexcept;
+
+    // The Save dialog; true when the user chose an output file other than
+    // the song, which is then the project's output path.
+    bool ChooseOutput() noexcept;
+    // A free name beside the song: "<folder>\<title> (N).<ext>" with the
+    // smallest N not taken; "My Ringtone" without a song.
+    static std::wstring UniqueOutputName(const std::wstring& source);
+
     // While the job's thread lives the project must not change under it.
     bool IsJobThreadAlive() const noexcept { return job_ && job_->IsThreadAlive(); }
     RenderJob* Job() noexcept { return job_.get(); }
+    VeProgressCtrl& ProgressBar() noexcept { return progress_; }
+    BitmapButton& SaveButton() noexcept { return save_; }
+    BitmapButton& LocateButton() noexcept { return locate_; }
+    BitmapButton& NewButton() noexcept { return new_; }
 
 protected:
     bool CreateContent() override;
+    void DrawContent(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    enum class State { kReady, kProcessing, kDone };
+    bool OnCommand(WPARAM wParam, LPARAM lParam) noexcept;
+    void OnSave() noexcept;
+    void OnLocate() noexcept;
+    void OnNew(WPARAM wParam, LPARAM lParam) noexcept;
+    void OnJobMessage(WPARAM event, LPARAM value) noexcept;
+    // Shows the windows of a state and repaints the page.
+    void Show(State state) noexcept;
 
-    std::unique_ptr<RenderJob> job_;
     State state_ = State::kReady;
+    Surface24 readyCaption_;
+    Surface24 processingCaption_;
+    Surface24 savedCaption_;
+    VeProgressCtrl progress_;
+    BitmapButton save_;
+    BitmapButton locate_;
+    BitmapButton new_;
+    std::unique_ptr<RenderJob> job_;
 };
 
 }  // namespace vorlune

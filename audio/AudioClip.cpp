@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/WavReader.h"
 
 namespace vorlune {

@@ -6,7 +6,7 @@
 #include "audio/CpuYield.h"
 #include "audio/Mp3Decoder.h"
 #include "audio/Mp3Encoder.h"
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/SampleConvert.h"
 #include "audio/TempFile.h"
 #include "audio/WavReader.h"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 
 namespace vorlune {
 

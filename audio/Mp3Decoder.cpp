@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/CpuYield.h"
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/WavHeader.h"
 #include "io/FileStream.h"
 #include "io/MappedFileStream.h"

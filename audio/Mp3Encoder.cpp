@@ -6,7 +6,7 @@
 
 #include "audio/AudioClip.h"
 #include "audio/CpuYield.h"
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/TempFile.h"
 #include "io/FileStream.h"
 #include "io/MappedFileStream.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "win/Handle.h"
 
 namespace vorlune {

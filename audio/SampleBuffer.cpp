@@ -7,7 +7,7 @@
 
 #include "audio/AudioFormat.h"
 #include "audio/CpuYield.h"
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/SampleConvert.h"
 #include "io/Stream.h"
 #include "win/Error.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/WavWriterFilter.h"
 #include "io/FileUtil.h"
 #include "win/ComPtr.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "audio/AudioClip.h"
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/TempFile.h"
 #include "audio/WavConverter.h"
 #include "io/FileStream.h"

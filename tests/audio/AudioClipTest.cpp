@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/SampleConvert.h"
 #include "audio/TempFile.h"
 #include "audio/WavHeader.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/RingtoneProject.h"
 #include "support/Fixtures.h"
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "audio/TempFile.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"

@@ -11,7 +11,7 @@
 
 #include "audio/AudioClip.h"
 #include "audio/Mp3Decoder.h"
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "support/ChildProcess.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"

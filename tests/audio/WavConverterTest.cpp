@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 #include "support/Fixtures.h"
 #include "win/ComApartment.h"
 #include "support/RecordingRange.h"

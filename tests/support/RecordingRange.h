@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 
 namespace vorlune::test {
 

@@ -180,6 +180,19 @@ Step2Windows RunningProgram::Step2() const
     return s;
 }
 
+Step3Windows RunningProgram::Step3() const
+{
+    Step3Windows s;
+    const WizardWindows w = Windows();
+    if (w.pages.size() != 3) return s;
+    s.page = w.pages[2];
+    s.progress = ChildOf(s.page, L"VeProgressCtrl");
+    s.save = ::GetDlgItem(s.page, 33150);
+    s.locate = ::GetDlgItem(s.page, 33151);
+    s.newRingtone = ::GetDlgItem(s.page, 33152);
+    return s;
+}
+
 bool RunningProgram::AfterIdlePass(const std::function<void()>& input)
 {
     // The loop runs its idle pass only with an empty queue, so a pass that

@@ -34,6 +34,12 @@ struct Step2Windows {
     bool StopEnabled() const { return stop && ::IsWindowEnabled(stop); }
 };
 
+// Step 3's windows inside a running program; null where one is missing.
+struct Step3Windows {
+    HWND page = nullptr, progress = nullptr, save = nullptr, locate = nullptr, newRingtone = nullptr;
+    static bool Shows(HWND hwnd) { return hwnd && ::IsWindowVisible(hwnd); }
+};
+
 // vorlune.exe (beside the test program's folder) as a child process under
 // the test's own wineserver, driven from outside as a user would: commands
 // posted to the frame as its buttons post them, real key presses, and its
@@ -57,6 +63,7 @@ public:
     std::wstring Title() const;
     WizardWindows Windows() const;
     Step2Windows Step2() const;
+    Step3Windows Step3() const;
 
     // Runs `input` (messages posted or sent to the program, or real input)
     // and waits for an idle pass after all of it was handled. The idle pass

@@ -1,4 +1,4 @@
-#include "audio/ProgressRange.h"
+#include "io/ProgressRange.h"
 
 #include <algorithm>
 #include <cmath>
