@@ -60,7 +60,9 @@ void VeProgressCtrl::OnPositionChanged() noexcept
 {
     if (!IsAlive()) return;
     ::InvalidateRect(Hwnd(), nullptr, FALSE);
-    ::UpdateWindow(Hwnd());
+    // Painting now from another thread would wait for the window's thread,
+    // which may itself be waiting for this one; that thread paints it later.
+    if (::GetWindowThreadProcessId(Hwnd(), nullptr) == ::GetCurrentThreadId()) ::UpdateWindow(Hwnd());
 }
 
 void VeProgressCtrl::Paint(HDC dc)

@@ -348,4 +348,5 @@ main() {
     log "dependencies ready in $cache/deps"
 }
 
-main "$@"
+# Sourced (tools/package.sh fetches a lost source tree), it only defines.
+[ "${BASH_SOURCE[0]}" != "$0" ] || main "$@"
