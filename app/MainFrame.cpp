@@ -177,6 +177,7 @@ bool MainFrame::OnCommand(UINT id) noexcept
         view_->Next();
         return true;
     case ID_STEP3_NEW:
+        if (IsRendering()) return true;  // the job still reads the project
         project_->Reset();
         view_->New();
         return true;
