@@ -578,6 +578,9 @@ TEST_F(Step3ProgramRealInput, FromASongToARingtoneByMouseAndKeys)
     ASSERT_TRUE(WaitSaved()) << "not saved";
     EXPECT_TRUE(ShowsCaption(IDJ_SAVED));
     ASSERT_TRUE(program_->IdlePass());  // Back enabled again
+    ASSERT_TRUE(test::MoveMouse(s_.page, {20, 20}));  // off the buttons
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ScreenDifferences(s_.locate, IDB_LOCATE, 3, 0) == 0; }, 5000))
+        << "Locate keeps its hover look";
     shot(L"saved");
 
     // Columns 120 to 200 of 398, faded in and out.

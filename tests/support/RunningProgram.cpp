@@ -442,6 +442,8 @@ bool MouseClick(HWND hwnd, POINT at)
     return SendMouse(p, 0) && SendMouse(p, MOUSEEVENTF_LEFTDOWN) && SendMouse(p, MOUSEEVENTF_LEFTUP);
 }
 
+bool MoveMouse(HWND hwnd, POINT to) { return SendMouse(OnScreen(hwnd, to), 0); }
+
 bool MouseDrag(HWND hwnd, POINT from, POINT to)
 {
     const POINT a = OnScreen(hwnd, from), b = OnScreen(hwnd, to);

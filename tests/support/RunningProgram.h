@@ -154,6 +154,7 @@ bool TypeText(const std::wstring& text);
 // Real mouse input: a left click, and a drag from one point to another in
 // steps of a few pixels, at points of a window's client area.
 bool MouseClick(HWND hwnd, POINT at);
+bool MoveMouse(HWND hwnd, POINT to);
 bool MouseDrag(HWND hwnd, POINT from, POINT to);
 
 // Pixels that differ between a window's client area as the screen shows it
