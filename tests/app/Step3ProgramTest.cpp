@@ -283,22 +283,28 @@ TEST_F(Step3ProgramRealInput, TheSaveDialogProposesAFreeNameAndSavesAnMp3UnderTh
     test::PcmWav w;
     EXPECT_TRUE(Decode(dir_.File(L"x.wav.mp3"), w) && w.Frames() > 0) << "not an MP3";
 
-    // The song itself under other letters: the dialog's question, then the
-    // page refuses it and stays ready; the song is untouched.
+    // The song itself under other letters, or under another name of the
+    // same file (a hard link): the dialog's question, then the page refuses
+    // it and stays ready; the song is untouched.
     std::wstring shouting = song;
     std::transform(shouting.begin(), shouting.end(), shouting.begin(), ::towupper);
-    ASSERT_TRUE(EnterStep3());
-    ASSERT_NE(dialog = OpenSave(), nullptr);
-    ASSERT_TRUE(test::AnswerFileDialog(dialog, shouting));
-    HWND question = WaitForQuestion(dialog);
-    ASSERT_NE(question, nullptr) << "replacing the song asked nothing";
-    ASSERT_TRUE(test::PressButton(question, IDYES));
-    HWND box = program_->WaitForDialog(L"Vorlune");
-    ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(test::MessageText(box), L"File in use. Please choose another name.");
-    ASSERT_TRUE(test::PressButton(box, IDOK));
-    EXPECT_TRUE(WaitReady());
-    EXPECT_EQ(test::ReadFileBytes(song), songBytes);
+    const std::wstring alias = dir_.File(L"Alias.mp3");
+    ASSERT_TRUE(::CreateHardLinkW(alias.c_str(), song.c_str(), nullptr));
+    for (const std::wstring& typed : {shouting, alias}) {
+        SCOPED_TRACE(typed);
+        ASSERT_TRUE(EnterStep3());
+        ASSERT_NE(dialog = OpenSave(), nullptr);
+        ASSERT_TRUE(test::AnswerFileDialog(dialog, typed));
+        HWND question = WaitForQuestion(dialog);
+        ASSERT_NE(question, nullptr) << "replacing the song asked nothing";
+        ASSERT_TRUE(test::PressButton(question, IDYES));
+        HWND box = program_->WaitForDialog(L"Vorlune");
+        ASSERT_NE(box, nullptr) << "no message box";
+        EXPECT_EQ(test::MessageText(box), L"File in use. Please choose another name.");
+        ASSERT_TRUE(test::PressButton(box, IDOK));
+        EXPECT_TRUE(WaitReady());
+        EXPECT_EQ(test::ReadFileBytes(song), songBytes);
+    }
 
     // Replacing a file asks first: the dialog for the name it returns, the
     // page when it appends ".mp3" itself. No keeps the file and the page ready.
@@ -309,7 +315,8 @@ TEST_F(Step3ProgramRealInput, TheSaveDialogProposesAFreeNameAndSavesAnMp3UnderTh
         ASSERT_TRUE(EnterStep3());
         ASSERT_NE(dialog = OpenSave(), nullptr);
         ASSERT_TRUE(test::AnswerFileDialog(dialog, typed));
-        ASSERT_NE(question = WaitForQuestion(dialog), nullptr) << "replaced without a question";
+        HWND question = WaitForQuestion(dialog);
+        ASSERT_NE(question, nullptr) << "replaced without a question";
         EXPECT_TRUE(::GetDlgItem(question, IDYES) && ::GetDlgItem(question, IDNO));
         ASSERT_TRUE(test::PressButton(question, IDNO));
         // The dialog's own question leaves the dialog open.
@@ -325,11 +332,13 @@ TEST_F(Step3ProgramRealInput, TheSaveDialogProposesAFreeNameAndSavesAnMp3UnderTh
     ASSERT_TRUE(EnterStep3());
     ASSERT_NE(dialog = OpenSave(), nullptr);
     ASSERT_TRUE(test::AnswerFileDialog(dialog, L"x.wav"));
-    ASSERT_NE(question = WaitForQuestion(dialog), nullptr);
+    HWND question = WaitForQuestion(dialog);
+    ASSERT_NE(question, nullptr);
     ASSERT_TRUE(test::PressButton(question, IDYES));
     ASSERT_TRUE(WaitSaved());
     EXPECT_TRUE(Decode(dir_.File(L"x.wav.mp3"), w) && w.Frames() > 0) << "not replaced by the ringtone";
-    EXPECT_EQ(NamesIn(dir_.Path()), saved);
+    EXPECT_EQ(NamesIn(dir_.Path()), (std::vector<std::wstring>{L"Alias.mp3", L"Song (1).mp3", L"Song.mp3", L"X.MP3",
+                                                               L"ring.mp3", L"x.wav.mp3"}));
 }
 
 TEST_F(Step3ProgramRealInput, ASelectionWithBothFadesIsSavedWithProgressThenLocatedAndANewOneBegun)
@@ -461,7 +470,7 @@ TEST_F(Step3ProgramRealInput, WhileARenderRunsNothingChangesTheProjectAndClosing
     ASSERT_TRUE(program_->TakeForeground());
     ASSERT_TRUE(program_->AfterIdlePass([&] {
         test::PressKeys({VK_CONTROL, 'O'});
-        for (UINT id : {ID_FILE_OPEN, ID_STEP1_CHOOSE_SONG, ID_STEP3_NEW, ID_WIZARD_BACK})
+        for (UINT id : {ID_FILE_OPEN, ID_STEP1_CHOOSE_SONG, ID_STEP3_NEW})
             ::PostMessageW(program_->Frame(), WM_COMMAND, id, 0);
         for (UINT id : {ID_STEP3_SAVE, ID_STEP3_LOCATE, ID_STEP3_NEW})
             ::PostMessageW(s_.page, WM_COMMAND, id, 0);
@@ -472,6 +481,10 @@ TEST_F(Step3ProgramRealInput, WhileARenderRunsNothingChangesTheProjectAndClosing
     EXPECT_EQ(w.VisiblePage(), w.pages[2]);
     EXPECT_FALSE(w.BackEnabled());
     EXPECT_EQ(program_->Title(), title);
+    // Nor does the footer's Back, posted before its button was disabled.
+    ASSERT_TRUE(program_->Command(ID_WIZARD_BACK));
+    EXPECT_EQ(w.VisiblePage(), w.pages[2]) << "Back left step 3 while processing";
+    EXPECT_TRUE(ShowsProcessing()) << "the render ended too soon to tell";
 
     // The render ends unharmed: the whole song.
     ASSERT_TRUE(WaitSaved()) << "not saved";
