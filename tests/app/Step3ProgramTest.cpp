@@ -483,7 +483,7 @@ TEST_F(Step3ProgramRealInput, WhileARenderRunsNothingChangesTheProjectAndClosing
     EXPECT_EQ(program_->Title(), title);
     // Nor does the footer's Back, posted before its button was disabled.
     ASSERT_TRUE(program_->Command(ID_WIZARD_BACK));
-    EXPECT_EQ(w.VisiblePage(), w.pages[2]) << "Back left step 3 while processing";
+    ASSERT_EQ(w.VisiblePage(), w.pages[2]) << "Back left step 3 while processing";
     EXPECT_TRUE(ShowsProcessing()) << "the render ended too soon to tell";
 
     // The render ends unharmed: the default selection, columns 80 to 200 of
