@@ -91,7 +91,7 @@ protected:
     std::wstring song;
 };
 
-TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainMakesItReady)
+TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainOrABusyJobLeavesItReady)
 {
     ExpectShows(State::kReady);
     EXPECT_TRUE(BackEnabled());
@@ -127,6 +127,23 @@ TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainMakesI
     }
     EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
     EXPECT_EQ(whileShown, State::kSaved);
+    ExpectShows(State::kReady);
+
+    // While a job's thread still runs no other can start: Save says so
+    // without asking for a file, and the page stays ready.
+    boxes.clear();
+    frame.Project().outputPath = dir.File(L"out.mp3");
+    ASSERT_TRUE(page().Job()->Start());
+    {
+        test::DialogAnswerer answerer([&](HWND box) {
+            boxes.push_back(test::BoxText(box));
+            test::Press(box, IDOK);
+        });
+        PageCommand(ID_STEP3_SAVE);
+    }
+    page().Job()->CancelAndWait();
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
+    EXPECT_EQ(frame.Project().outputPath, dir.File(L"out.mp3"));
     ExpectShows(State::kReady);
 }
 
