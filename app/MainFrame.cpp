@@ -171,10 +171,12 @@ bool MainFrame::OnCommand(UINT id) noexcept
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
         return true;
     case ID_WIZARD_BACK:
-        view_->Back();
+        // A Back posted before the idle pass disabled the button must not
+        // leave step 3 under a running job.
+        if (!IsRendering()) view_->Back();
         return true;
     case ID_WIZARD_NEXT:
-        view_->Next();
+        if (!IsRendering()) view_->Next();
         return true;
     case ID_STEP3_NEW:
         if (IsRendering()) return true;  // the job still reads the project

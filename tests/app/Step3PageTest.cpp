@@ -166,12 +166,15 @@ TEST_F(Step3PageInFrame, SaveRendersWhileNothingChangesTheProjectThenOffersLocat
     PageCommand(ID_STEP3_SAVE);
     PageCommand(ID_STEP3_LOCATE);
     PageCommand(ID_STEP3_NEW);
-    if (page().IsJobThreadAlive()) ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP3_NEW, 0);
+    if (page().IsJobThreadAlive()) {
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP3_NEW, 0);
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_WIZARD_BACK, 0);
+    }
     EXPECT_EQ(answerer.answered, 1) << "no second dialog while processing";
 
     ASSERT_TRUE(test::PumpUntil([&] { return page().GetState() != State::kProcessing; }, 120000));
     ExpectShows(State::kSaved);
-    EXPECT_EQ(frame.View().Step(), 2) << "New was ignored while processing";
+    EXPECT_EQ(frame.View().Step(), 2) << "New and Back were ignored while processing";
     EXPECT_EQ(frame.Project().outputPath, proposed);
     EXPECT_EQ(page().ProgressBar().Range(), 3100u);
     EXPECT_EQ(page().ProgressBar().Position(), 3100u);
