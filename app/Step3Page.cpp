@@ -182,14 +182,18 @@ bool Step3Page::OnCommand(WPARAM wParam, LPARAM lParam) noexcept
 
 void Step3Page::OnSave() noexcept
 {
-    if (!ChooseOutput() || !job_) return;
-    if (!job_->Start()) {
-        // Still running an earlier job, or no thread to be had.
-        AppMessageBox(Hwnd(), kProcessingFailed, MB_OK | MB_ICONERROR);
-        ResetToReady();
-        return;
-    }
+    // A job that has posted its failure may still be unwinding, reading the
+    // output path: the dialog must not change it under the worker.
+    if (IsJobThreadAlive()) return ShowProcessingFailed();
+    if (!ChooseOutput()) return;
+    if (!job_ || !job_->Start()) return ShowProcessingFailed();
     Show(State::kProcessing);
+}
+
+void Step3Page::ShowProcessingFailed() noexcept
+{
+    AppMessageBox(Hwnd(), kProcessingFailed, MB_OK | MB_ICONERROR);
+    ResetToReady();
 }
 
 bool Step3Page::ChooseOutput() noexcept
@@ -279,8 +283,7 @@ void Step3Page::OnJobMessage(WPARAM event, LPARAM value) noexcept
         Show(State::kSaved);
         break;
     default:
-        AppMessageBox(Hwnd(), kProcessingFailed, MB_OK | MB_ICONERROR);
-        ResetToReady();
+        ShowProcessingFailed();
         break;
     }
 }

@@ -91,7 +91,7 @@ protected:
     std::wstring song;
 };
 
-TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainMakesItReady)
+TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainOrABusyJobLeavesItReady)
 {
     ExpectShows(State::kReady);
     EXPECT_TRUE(BackEnabled());
@@ -128,6 +128,23 @@ TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainMakesI
     EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
     EXPECT_EQ(whileShown, State::kSaved);
     ExpectShows(State::kReady);
+
+    // While a job's thread still runs no other can start: Save says so
+    // without asking for a file, and the page stays ready.
+    boxes.clear();
+    frame.Project().outputPath = dir.File(L"out.mp3");
+    ASSERT_TRUE(page().Job()->Start());
+    {
+        test::DialogAnswerer answerer([&](HWND box) {
+            boxes.push_back(test::BoxText(box));
+            test::Press(box, IDOK);
+        });
+        PageCommand(ID_STEP3_SAVE);
+    }
+    page().Job()->CancelAndWait();
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
+    EXPECT_EQ(frame.Project().outputPath, dir.File(L"out.mp3"));
+    ExpectShows(State::kReady);
 }
 
 TEST_F(Step3PageInFrame, SaveRendersWhileNothingChangesTheProjectThenOffersLocateAndNew)
@@ -149,21 +166,23 @@ TEST_F(Step3PageInFrame, SaveRendersWhileNothingChangesTheProjectThenOffersLocat
     PageCommand(ID_STEP3_SAVE);
     PageCommand(ID_STEP3_LOCATE);
     PageCommand(ID_STEP3_NEW);
-    if (page().IsJobThreadAlive()) ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP3_NEW, 0);
+    if (page().IsJobThreadAlive()) {
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP3_NEW, 0);
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_WIZARD_BACK, 0);
+    }
     EXPECT_EQ(answerer.answered, 1) << "no second dialog while processing";
 
     ASSERT_TRUE(test::PumpUntil([&] { return page().GetState() != State::kProcessing; }, 120000));
     ExpectShows(State::kSaved);
-    EXPECT_EQ(frame.View().Step(), 2) << "New was ignored while processing";
+    EXPECT_EQ(frame.View().Step(), 2) << "New and Back were ignored while processing";
     EXPECT_EQ(frame.Project().outputPath, proposed);
     EXPECT_EQ(page().ProgressBar().Range(), 3100u);
     EXPECT_EQ(page().ProgressBar().Position(), 3100u);
     EXPECT_GT(test::SizeOf(proposed), 1000u);
     EXPECT_EQ(answerer.answered, 1) << (boxes.size() > 1 ? boxes[1] : L"");
 
-    // New, once the worker is gone, starts over on step 1 with nothing of
-    // the render kept.
-    ASSERT_TRUE(test::PumpUntil([&] { return !page().IsJobThreadAlive(); }, 10000));
+    // New, as soon as the page is saved, starts over on step 1 with nothing
+    // of the render kept.
     PageCommand(ID_STEP3_NEW);
     test::PumpPending();
     EXPECT_EQ(frame.View().Step(), 0);
