@@ -148,7 +148,15 @@ void MainFrame::OnDestroy() noexcept
     client_ = nullptr;
 }
 
-bool MainFrame::IsRendering() noexcept { return view_->Step3().IsJobThreadAlive(); }
+bool MainFrame::IsRendering() noexcept
+{
+    Step3Page& page = view_->Step3();
+    if (!page.IsJobThreadAlive()) return false;
+    // A job whose body has returned and whose end is posted no longer reads
+    // the project; its thread only lets COM go before it ends.
+    RenderJob* job = page.Job();
+    return !job || job->IsRunning() || !job->Progress().EndPosted();
+}
 
 void MainFrame::OnOpen() noexcept
 {
@@ -171,12 +179,15 @@ bool MainFrame::OnCommand(UINT id) noexcept
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
         return true;
     case ID_WIZARD_BACK:
-        view_->Back();
+        // A Back posted before the idle pass disabled the button must not
+        // leave step 3 under a running job.
+        if (!IsRendering()) view_->Back();
         return true;
     case ID_WIZARD_NEXT:
-        view_->Next();
+        if (!IsRendering()) view_->Next();
         return true;
     case ID_STEP3_NEW:
+        if (IsRendering()) return true;  // the job still reads the project
         project_->Reset();
         view_->New();
         return true;

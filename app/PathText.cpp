@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "win/Handle.h"
+
 namespace vorlune {
 namespace {
 
@@ -39,6 +41,23 @@ std::wstring CurrentDirectory()
         need = got;
     }
     return std::wstring();
+}
+
+std::wstring LowerCanonical(const std::wstring& path)
+{
+    std::wstring text = CanonicalPath(path);
+    if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Opens a file or directory for nothing but its identity.
+KernelHandle OpenForIdentity(const std::wstring& path) noexcept
+{
+    const UINT old = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    KernelHandle file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ::SetErrorMode(old);
+    return file;
 }
 
 }  // namespace
@@ -105,6 +124,31 @@ std::wstring PathExtension(const std::wstring& path)
     const std::wstring name = PathFileName(path);
     const size_t dot = name.rfind(L'.');
     return dot == std::wstring::npos ? std::wstring() : name.substr(dot + 1);
+}
+
+std::wstring Directory(const std::wstring& path)
+{
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) {
+        if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2) + L"\\";
+        return L".";
+    }
+    if (slash == 0) return L"\\";
+    if (slash == 2 && path[1] == L':' && std::iswalpha(path[0])) return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b)
+{
+    if (LowerCanonical(a) == LowerCanonical(b)) return true;
+    // Other names of one existing file: its short name, a hard link.
+    if (a.empty() || b.empty()) return false;
+    const KernelHandle fa = OpenForIdentity(a), fb = OpenForIdentity(b);
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    if (!fa || !fb || !::GetFileInformationByHandle(fa.Get(), &ia) || !::GetFileInformationByHandle(fb.Get(), &ib))
+        return false;
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
 }  // namespace vorlune

@@ -1,20 +1,142 @@
 #include "app/Step3Page.h"
 
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <new>
+#include <vector>
+
+#include "app/AppMessageBox.h"
+#include "app/PathText.h"
+#include "audio/JobProgress.h"
+#include "audio/RingtoneProject.h"
+#include "controls/SkinArt.h"
+#include "res/resource.h"
+#include "win/Window.h"
 
 namespace vorlune {
+namespace {
+
+constexpr POINT kCaptionAt{130, 48};
+constexpr POINT kProgressAt{130, 91};
+constexpr POINT kSaveAt{130, 91};
+constexpr POINT kLocateAt{130, 91};
+constexpr POINT kNewAt{130, 142};
+
+// The longest path Windows takes, with its terminating null.
+constexpr DWORD kLongestPath = 32768;
+constexpr int kFileTitleChars = 256;
+constexpr int kSpecChars = 256;
+constexpr int kFileNameBox = 1152;  // edt1, the Save dialog's name box
+
+constexpr wchar_t kFileInUse[] = L"File in use. Please choose another name.";
+constexpr wchar_t kProcessingFailed[] = L"Processing failed. Please try again.";
+
+std::wstring Lowered(std::wstring text)
+{
+    if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool IsMp3Extension(const std::wstring& path) { return Lowered(PathExtension(path)) == L"mp3"; }
+
+bool EndsWithMp3(const std::wstring& path)
+{
+    constexpr int kTail = 4;
+    if (path.size() < kTail) return false;
+    return ::CompareStringW(::GetThreadLocale(), NORM_IGNORECASE, path.c_str() + path.size() - kTail, kTail,
+                            L".mp3", kTail) == CSTR_EQUAL;
+}
+
+// A type other than MP3 picked in the dialog: the name typed so far takes
+// the ".mp3" extension, which is also what an extensionless name gets.
+void OnTypeChange(HWND dialog, const OFNOTIFYW& notify) noexcept
+{
+    if (!notify.lpOFN || notify.lpOFN->nFilterIndex == 0) return;
+    wchar_t spec[MAX_PATH] = L"";
+    if (::SendMessageW(dialog, CDM_GETSPEC, kSpecChars, reinterpret_cast<LPARAM>(spec)) <= 1) spec[0] = L'\0';
+    if (spec[0] == L'\0') return;  // nothing typed: nothing to rename
+    try {
+        if (IsMp3Extension(spec)) return;
+    } catch (...) {
+        return;
+    }
+    ::SendMessageW(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(L"mp3"));
+    if (::PathRenameExtensionW(spec, L".mp3"))
+        ::SendMessageW(dialog, CDM_SETCONTROLTEXT, kFileNameBox, reinterpret_cast<LPARAM>(spec));
+}
+
+UINT_PTR CALLBACK SaveDialogHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) noexcept
+{
+    if (msg != WM_NOTIFY) return 0;
+    const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
+    HWND dialog = ::GetParent(hook);  // the hook's dialog is a child of the real one
+    switch (notify->hdr.code) {
+    case CDN_INITDONE:
+        CenterWindow(dialog);
+        return 0;
+    case CDN_INCLUDEITEM:
+        return 1;
+    case CDN_TYPECHANGE:
+        OnTypeChange(dialog, *notify);
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace
 
 Step3Page::~Step3Page() { Destroy(); }
 
-void Step3Page::ResetToReady() noexcept { state_ = State::kReady; }
-
 bool Step3Page::CreateContent()
 {
-    job_.reset(new (std::nothrow) RenderJob(Hwnd(), &Project()));
+    // A missing caption leaves its place blank.
+    LoadSkinJpeg(IDJ_SAVE_PROMPT, readyCaption_);
+    LoadSkinJpeg(IDJ_PROCESSING, processingCaption_);
+    LoadSkinJpeg(IDJ_SAVED, savedCaption_);
+    HWND page = Hwnd();
+    if (!progress_.Create(page, kProgressAt) ||
+        !save_.CreateFromStrip(page, kSaveAt, ID_STEP3_SAVE, LoadSkinStrip(IDB_SAVE, 3), 3) ||
+        !locate_.CreateFromStrip(page, kLocateAt, ID_STEP3_LOCATE, LoadSkinStrip(IDB_LOCATE, 3), 3) ||
+        !new_.CreateFromStrip(page, kNewAt, ID_STEP3_NEW, LoadSkinStrip(IDB_NEW, 3), 3))
+        return false;
+    ResetToReady();
+    job_.reset(new (std::nothrow) RenderJob(page, &Project()));
     return job_ != nullptr;
 }
 
-void Step3Page::DrawContent(HDC) {}
+void Step3Page::ResetToReady() noexcept { Show(State::kReady); }
+
+void Step3Page::Show(State state) noexcept
+{
+    state_ = state;
+    const auto show = [](Window& window, bool visible) {
+        if (window.IsAlive()) ::ShowWindow(window.Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
+    };
+    show(progress_, state == State::kProcessing);
+    show(save_, state == State::kReady);
+    show(locate_, state == State::kSaved);
+    show(new_, state == State::kSaved);
+    Repaint();
+}
+
+void Step3Page::DrawContent(HDC dc)
+{
+    switch (state_) {
+    case State::kReady:
+        readyCaption_.DrawAt(dc, kCaptionAt);
+        break;
+    case State::kProcessing:
+        processingCaption_.DrawAt(dc, kCaptionAt);
+        break;
+    case State::kSaved:
+        savedCaption_.DrawAt(dc, kCaptionAt);
+        break;
+    }
+}
 
 bool Step3Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
@@ -22,8 +144,148 @@ bool Step3Page::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     case WM_DESTROY:
         job_.reset();  // cancels a running job and waits for its thread
         break;
+    case WM_COMMAND:
+        if (OnCommand(wParam, lParam)) {
+            result = 0;
+            return true;
+        }
+        break;
+    case WM_JOB_PROGRESS:
+        OnJobMessage(wParam, lParam);
+        result = 0;
+        return true;
     }
     return WizardPage::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+bool Step3Page::OnCommand(WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (HIWORD(wParam) != BN_CLICKED) return false;
+    const UINT id = LOWORD(wParam);
+    if (id != ID_STEP3_SAVE && id != ID_STEP3_LOCATE && id != ID_STEP3_NEW) return false;
+    // The buttons are hidden while the job runs; a command that comes all
+    // the same (posted before, or sent) must not touch the project.
+    if (IsProcessing()) return true;
+    switch (id) {
+    case ID_STEP3_SAVE:
+        OnSave();
+        break;
+    case ID_STEP3_LOCATE:
+        OnLocate();
+        break;
+    case ID_STEP3_NEW:
+        OnNew(wParam, lParam);
+        break;
+    }
+    return true;
+}
+
+void Step3Page::OnSave() noexcept
+{
+    // A job that has posted its failure may still be unwinding, reading the
+    // output path: the dialog must not change it under the worker.
+    if (IsJobThreadAlive()) return ShowProcessingFailed();
+    if (!ChooseOutput()) return;
+    if (!job_ || !job_->Start()) return ShowProcessingFailed();
+    Show(State::kProcessing);
+}
+
+void Step3Page::ShowProcessingFailed() noexcept
+{
+    AppMessageBox(Hwnd(), kProcessingFailed, MB_OK | MB_ICONERROR);
+    ResetToReady();
+}
+
+bool Step3Page::ChooseOutput() noexcept
+{
+    try {
+        RingtoneProject& project = Project();
+        std::vector<wchar_t> file(kLongestPath, L'\0');
+        const std::wstring proposal = UniqueOutputName(project.sourcePath);
+        std::copy_n(proposal.begin(), std::min<size_t>(proposal.size(), kLongestPath - 1), file.begin());
+        wchar_t title[kFileTitleChars] = L"";
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = Hwnd();
+        ofn.lpstrFilter = L"MP3 Files (*.mp3)\0*.mp3\0";
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = kLongestPath;
+        ofn.lpstrFileTitle = title;
+        ofn.nMaxFileTitle = kFileTitleChars;
+        // With a default extension the dialog itself asks before replacing
+        // "name.mp3" when only "name" was typed.
+        ofn.lpstrDefExt = L"mp3";
+        ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING |
+                    OFN_ENABLEHOOK;
+        ofn.lpfnHook = &SaveDialogHook;
+        if (!::GetSaveFileNameW(&ofn)) return false;
+
+        std::wstring name = file.data();
+        const bool appended = !IsMp3Extension(name) && !EndsWithMp3(name);
+        if (appended) name += L".mp3";
+        if (SamePath(name, project.sourcePath)) {
+            AppMessageBox(Hwnd(), kFileInUse, MB_OK | MB_ICONERROR);
+            return false;
+        }
+        // The dialog asked about the name it gave, not about this one.
+        if (appended && QuietFileAttributes(name) != INVALID_FILE_ATTRIBUTES) {
+            const std::wstring question = name + L" already exists.\nDo you want to replace it?";
+            if (AppMessageBox(Hwnd(), question.c_str(), MB_YESNO | MB_ICONWARNING) != IDYES) return false;
+        }
+        project.outputPath = name;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::wstring Step3Page::UniqueOutputName(const std::wstring& source)
+{
+    if (source.empty()) return L"My Ringtone";
+    const std::wstring path = TidyPath(source);
+    const std::wstring dir = Directory(MakeAbsolute(path));
+    const std::wstring title = PathTitle(path);
+    const std::wstring ext = PathExtension(path);
+    for (unsigned n = 1;; ++n) {
+        const std::wstring candidate =
+            CanonicalPath(dir + L"\\" + title + L" (" + std::to_wstring(n) + L")." + ext);
+        if (QuietFileAttributes(candidate) == INVALID_FILE_ATTRIBUTES) return candidate;
+    }
+}
+
+void Step3Page::OnLocate() noexcept
+{
+    try {
+        const std::wstring& output = Project().outputPath;
+        if (output.empty() || QuietFileAttributes(output) == INVALID_FILE_ATTRIBUTES) return;
+        const std::wstring parameters = L"/select,\"" + output + L"\"";
+        ::ShellExecuteW(nullptr, L"open", L"explorer.exe", parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    } catch (...) {
+    }
+}
+
+void Step3Page::OnNew(WPARAM wParam, LPARAM lParam) noexcept { ::PostMessageW(Frame(), WM_COMMAND, wParam, lParam); }
+
+void Step3Page::OnJobMessage(WPARAM event, LPARAM value) noexcept
+{
+    const auto units = static_cast<uint32_t>(value);
+    switch (event) {
+    case kJobStarted:
+        progress_.Init(units, 0);
+        progress_.Repaint();
+        break;
+    case kJobPosition: {
+        const int64_t delta = int64_t{units} - int64_t{progress_.Position()};
+        progress_.Advance(static_cast<int32_t>(std::clamp<int64_t>(delta, INT32_MIN, INT32_MAX)));
+        break;
+    }
+    case kJobSucceeded:
+        Show(State::kSaved);
+        break;
+    default:
+        ShowProcessingFailed();
+        break;
+    }
 }
 
 }  // namespace vorlune

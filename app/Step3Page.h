@@ -59,6 +59,8 @@ private:
     void OnLocate() noexcept;
     void OnNew(WPARAM wParam, LPARAM lParam) noexcept;
     void OnJobMessage(WPARAM event, LPARAM value) noexcept;
+    // The failure box, then ready again.
+    void ShowProcessingFailed() noexcept;
     // Shows the windows of a state and repaints the page.
     void Show(State state) noexcept;
 

@@ -17,6 +17,7 @@
 #include "controls/ControlTesting.h"
 #include "controls/WebLinks.h"
 #include "res/resource.h"
+#include "support/DialogAnswerer.h"
 #include "support/Fixtures.h"
 #include "support/RecordingBrowser.h"
 #include "support/TempDir.h"
@@ -26,46 +27,8 @@
 namespace vorlune {
 namespace {
 
-// Answers the next dialog box of this thread from inside its modal loop: a
-// thread timer ticks there, finds the box and runs the answer once.
-class DialogAnswerer {
-public:
-    explicit DialogAnswerer(std::function<void(HWND)> answer) : answer_(std::move(answer))
-    {
-        current_ = this;
-        timer_ = ::SetTimer(nullptr, 0, 50, &Tick);
-    }
-    ~DialogAnswerer()
-    {
-        ::KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    int answered = 0;
-
-private:
-    static BOOL CALLBACK FindBox(HWND hwnd, LPARAM out)
-    {
-        wchar_t name[16] = L"";
-        if (!::IsWindowVisible(hwnd) || !::GetClassNameW(hwnd, name, 16) || std::wstring(name) != L"#32770")
-            return TRUE;
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        HWND box = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
-        if (!current_ || !box || box == current_->last_) return;
-        current_->last_ = box;
-        ++current_->answered;
-        current_->answer_(box);
-    }
-
-    static inline DialogAnswerer* current_ = nullptr;
-    std::function<void(HWND)> answer_;
-    UINT_PTR timer_ = 0;
-    HWND last_ = nullptr;
-};
+using test::DialogAnswerer;
+using test::Press;
 
 POINT CentreOf(HWND hwnd)
 {
@@ -73,8 +36,6 @@ POINT CentreOf(HWND hwnd)
     ::GetWindowRect(hwnd, &rc);
     return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
 }
-
-void Press(HWND box, int id) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 class WizardRealInput : public ::testing::Test {
 protected:

@@ -45,14 +45,6 @@ Seen SeenIn(const RunningProgram& program)
     return Seen{w.VisiblePage(), w.BackEnabled(), w.NextEnabled(), program.Title()};
 }
 
-// The text of a message box (Windows gives its static the id 0xFFFF, older
-// Wines 100).
-std::wstring MessageOf(HWND box)
-{
-    HWND text = ::GetDlgItem(box, 0xFFFF);
-    return test::ControlText(text ? text : ::GetDlgItem(box, 100));
-}
-
 // Which window has the foreground now: keys that went astray went there.
 std::string ForegroundNow(const RunningProgram& program)
 {
@@ -231,7 +223,7 @@ protected:
     // the idle pass after it has set the buttons.
     bool Accept(HWND dialog, const std::wstring& path, const std::wstring& title)
     {
-        return test::AnswerOpenDialog(dialog, path) &&
+        return test::AnswerFileDialog(dialog, path) &&
                test::WaitUntil([&] { return program_.Title() == title && program_.Dialogs().empty(); }) &&
                program_.IdlePass();
     }
@@ -341,10 +333,10 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelCha
         SCOPED_TRACE(path);
         ASSERT_TRUE(::CopyFileW(fixture_.c_str(), path.c_str(), FALSE));
         ASSERT_NE(dialog = open(), nullptr);
-        ASSERT_TRUE(test::AnswerOpenDialog(dialog, path));
+        ASSERT_TRUE(test::AnswerFileDialog(dialog, path));
         HWND box = program_.WaitForDialog(L"Vorlune");
         ASSERT_NE(box, nullptr) << "no message box";
-        EXPECT_EQ(MessageOf(box), L"Error opening file:\n" + path);
+        EXPECT_EQ(test::MessageText(box), L"Error opening file:\n" + path);
         EXPECT_EQ(::GetWindow(box, GW_OWNER), frame);
         EXPECT_TRUE(test::WaitUntil([&] { return test::CentredOn(box, frame); }, 5000)) << "not centred on the frame";
         ASSERT_TRUE(test::PressButton(box, IDOK));

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <vector>
 
 #include "controls/ControlTesting.h"
+#include "gfx/PngPicture.h"
 #include "gfx/Surface.h"
 #include "support/GdiObjectCount.h"
 #include "support/HandleCount.h"
@@ -15,13 +17,36 @@ namespace {
 
 const wchar_t kFrameClass[] = L"ZELK-MainFrame-{723C16B7-7785-4b23-B783-227EE6D92655}";
 
-std::wstring ProgramPath()
+}  // namespace
+
+std::wstring BuiltProgramPath()
 {
     wchar_t self[MAX_PATH];
     std::wstring path(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
     path.erase(path.find_last_of(L'\\'));
     path.replace(path.find_last_of(L'\\'), std::wstring::npos, L"\\vorlune.exe");
     return path;
+}
+
+namespace {
+
+// This process's environment with TEMP and TMP pointing at `temp`, as a
+// block for CreateProcessW.
+std::vector<wchar_t> EnvironmentWithTemp(const std::wstring& temp)
+{
+    std::vector<wchar_t> block;
+    if (wchar_t* env = ::GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = env; *entry; entry += std::wcslen(entry) + 1)
+            if (::_wcsnicmp(entry, L"TEMP=", 5) != 0 && ::_wcsnicmp(entry, L"TMP=", 4) != 0)
+                block.insert(block.end(), entry, entry + std::wcslen(entry) + 1);
+        ::FreeEnvironmentStringsW(env);
+    }
+    for (const wchar_t* name : {L"TEMP=", L"TMP="}) {
+        const std::wstring entry = name + temp;
+        block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+    }
+    block.push_back(L'\0');
+    return block;
 }
 
 DWORD ProcessOf(HWND hwnd)
@@ -83,7 +108,9 @@ HWND WizardWindows::VisiblePage() const
     return visible;
 }
 
-RunningProgram::RunningProgram(int show)
+RunningProgram::RunningProgram(int show) : RunningProgram(ProgramStart{show, {}, {}}) {}
+
+RunningProgram::RunningProgram(const ProgramStart& start)
 {
     // The program writes nothing; its standard handles go nowhere rather
     // than to the test's own pipes, which a child would keep open.
@@ -93,12 +120,15 @@ RunningProgram::RunningProgram(int show)
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW | (nothing != INVALID_HANDLE_VALUE ? STARTF_USESTDHANDLES : 0);
-    si.wShowWindow = static_cast<WORD>(show);
+    si.wShowWindow = static_cast<WORD>(start.show);
     si.hStdInput = si.hStdOutput = si.hStdError = nothing;
-    const std::wstring exe = ProgramPath();
+    const std::wstring exe = start.exe.empty() ? BuiltProgramPath() : start.exe;
     std::wstring command = L"\"" + exe + L"\"";
-    const bool started = ::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                                          &process_) != 0;
+    std::vector<wchar_t> environment;
+    if (!start.tempDir.empty()) environment = EnvironmentWithTemp(start.tempDir);
+    const bool started =
+        ::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                         environment.empty() ? nullptr : environment.data(), nullptr, &si, &process_) != 0;
     if (nothing != INVALID_HANDLE_VALUE) ::CloseHandle(nothing);
     if (!started) {
         process_ = {};
@@ -317,17 +347,39 @@ bool CentredOn(HWND hwnd, HWND over)
            std::abs((a.top + a.bottom) - (b.top + b.bottom)) <= 2;
 }
 
-bool AnswerOpenDialog(HWND dialog, const std::wstring& name)
+HWND FileNameEdit(HWND dialog)
 {
     // The combo box (an extended one in Wine) keeps the text in its edit
     // control, a few children down.
-    HWND box = ::GetDlgItem(dialog, 1148), edit = box;
+    HWND edit = ::GetDlgItem(dialog, 1148);
+    if (!edit) return ::GetDlgItem(dialog, 1152);
     while (edit && ClassOf(edit) != L"Edit") edit = ::GetWindow(edit, GW_CHILD);
+    return edit;
+}
+
+std::wstring FileDialogName(HWND dialog)
+{
+    HWND edit = FileNameEdit(dialog);
+    return edit ? ControlText(edit) : std::wstring();
+}
+
+bool AnswerFileDialog(HWND dialog, const std::wstring& name)
+{
+    HWND box = ::GetDlgItem(dialog, 1148);
+    if (!box) box = ::GetDlgItem(dialog, 1152);
+    HWND edit = FileNameEdit(dialog);
     DWORD_PTR result = 0;
     return edit &&
            ::SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG, 10000,
                                  &result) &&
            ControlText(edit) == name && PressButton(dialog, IDOK);
+}
+
+std::wstring MessageText(HWND box)
+{
+    // Windows gives the text's static the id 0xFFFF, older Wines 100.
+    HWND text = ::GetDlgItem(box, 0xFFFF);
+    return ControlText(text ? text : ::GetDlgItem(box, 100));
 }
 
 bool PressButton(HWND dialog, int id)
@@ -358,6 +410,81 @@ bool PressKeys(std::initializer_list<WORD> keys)
     };
     for (WORD key : keys) add(key, 0);
     for (auto key = keys.end(); key != keys.begin();) add(*--key, KEYEVENTF_KEYUP);
+    return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+namespace {
+
+// One real mouse event at a screen point.
+bool SendMouse(POINT at, DWORD flags)
+{
+    // Wine maps an absolute coordinate c to c * size / 65536: round up.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (at.x * 65536 + width - 1) / width;
+    input.mi.dy = (at.y * 65536 + height - 1) / height;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    return ::SendInput(1, &input, sizeof(INPUT)) == 1;
+}
+
+POINT OnScreen(HWND hwnd, POINT at)
+{
+    ::ClientToScreen(hwnd, &at);
+    return at;
+}
+
+}  // namespace
+
+bool MouseClick(HWND hwnd, POINT at)
+{
+    const POINT p = OnScreen(hwnd, at);
+    return SendMouse(p, 0) && SendMouse(p, MOUSEEVENTF_LEFTDOWN) && SendMouse(p, MOUSEEVENTF_LEFTUP);
+}
+
+bool MoveMouse(HWND hwnd, POINT to) { return SendMouse(OnScreen(hwnd, to), 0); }
+
+bool MouseDrag(HWND hwnd, POINT from, POINT to)
+{
+    const POINT a = OnScreen(hwnd, from), b = OnScreen(hwnd, to);
+    if (!SendMouse(a, 0) || !SendMouse(a, MOUSEEVENTF_LEFTDOWN)) return false;
+    const int steps = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y)) / 4 + 1;
+    for (int i = 1; i <= steps; ++i) {
+        ::Sleep(5);
+        if (!SendMouse({a.x + (b.x - a.x) * i / steps, a.y + (b.y - a.y) * i / steps}, 0)) return false;
+    }
+    return SendMouse(b, MOUSEEVENTF_LEFTUP);
+}
+
+bool SaveScreenPng(const RECT& screen, const std::wstring& path)
+{
+    PngPicture picture;
+    Surface24& pixels = picture.ColorSurface();
+    const int width = screen.right - screen.left, height = screen.bottom - screen.top;
+    if (width <= 0 || height <= 0 || !pixels.Create(width, height, 24)) return false;
+    bool copied = false;
+    {
+        MemoryDc dc(::CreateCompatibleDC(nullptr));
+        SelectGuard selected(dc.Get(), pixels.Data()->Bitmap());
+        HDC desktop = ::GetDC(nullptr);
+        copied = selected.Ok() && ::BitBlt(dc.Get(), 0, 0, width, height, desktop, screen.left, screen.top, SRCCOPY);
+        ::ReleaseDC(nullptr, desktop);
+        ::GdiFlush();
+    }
+    return copied && picture.SaveToFile(path);
+}
+
+bool TypeText(const std::wstring& text)
+{
+    std::vector<INPUT> inputs;
+    for (wchar_t c : text)
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
     return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 

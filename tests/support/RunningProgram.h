@@ -40,6 +40,13 @@ struct Step3Windows {
     static bool Shows(HWND hwnd) { return hwnd && ::IsWindowVisible(hwnd); }
 };
 
+// How a test starts the program.
+struct ProgramStart {
+    int show = SW_SHOWNOACTIVATE;
+    std::wstring exe;      // empty: the vorlune.exe of this build
+    std::wstring tempDir;  // the program's TEMP and TMP; empty: the test's own
+};
+
 // vorlune.exe (beside the test program's folder) as a child process under
 // the test's own wineserver, driven from outside as a user would: commands
 // posted to the frame as its buttons post them, real key presses, and its
@@ -50,6 +57,7 @@ public:
     // Tests that take the foreground start it with SW_SHOWNORMAL; the others
     // leave the foreground alone.
     explicit RunningProgram(int show = SW_SHOWNOACTIVATE);
+    explicit RunningProgram(const ProgramStart& start);
     // Closes the program when it still runs, and ends it if it does not go.
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
@@ -119,8 +127,18 @@ RECT RectIn(HWND hwnd, HWND to = nullptr);
 // Whether two windows share their centre, within a pixel.
 bool CentredOn(HWND hwnd, HWND over);
 
-// Types a name into the Open dialog's name box (combo 1148) and confirms.
-bool AnswerOpenDialog(HWND dialog, const std::wstring& name);
+// The vorlune.exe of this build.
+std::wstring BuiltProgramPath();
+
+// The edit control of a file dialog's name box (the combo 1148 in Wine's
+// Open and Save dialogs, else the edit 1152); null when there is none.
+HWND FileNameEdit(HWND dialog);
+// The name the dialog shows in that box.
+std::wstring FileDialogName(HWND dialog);
+// Types a name into a file dialog's name box and confirms.
+bool AnswerFileDialog(HWND dialog, const std::wstring& name);
+// The text of a message box.
+std::wstring MessageText(HWND box);
 // Presses a dialog's button by its id (IDOK, IDCANCEL, ...).
 bool PressButton(HWND dialog, int id);
 // A click on one of the program's buttons as the mouse makes it: down and up
@@ -130,6 +148,14 @@ bool ClickButton(HWND button);
 // Real key input to the foreground window: every key of `keys` down in
 // order, then up in reverse (a chord such as Ctrl+O).
 bool PressKeys(std::initializer_list<WORD> keys);
+// Real typing of a text into the foreground window, character by character.
+bool TypeText(const std::wstring& text);
+
+// Real mouse input: a left click, and a drag from one point to another in
+// steps of a few pixels, at points of a window's client area.
+bool MouseClick(HWND hwnd, POINT at);
+bool MoveMouse(HWND hwnd, POINT to);
+bool MouseDrag(HWND hwnd, POINT from, POINT to);
 
 // Pixels that differ between a window's client area as the screen shows it
 // and a skin JPEG placed at `at`, leaving out `skip` (picture coordinates);
@@ -142,6 +168,8 @@ int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip = {});
 int ScreenDifferences(HWND hwnd, int bitmapId, int cells, int cell);
 // A window's client area as the screen shows it; false when it cannot be had.
 bool ScreenShot(HWND hwnd, Surface24& out);
+// A rectangle of the screen saved as a PNG file.
+bool SaveScreenPng(const RECT& screen, const std::wstring& path);
 // One pixel of a window's client area as the screen shows it; CLR_INVALID
 // when it cannot be read.
 COLORREF ScreenPixel(HWND hwnd, POINT at);

@@ -1,0 +1,194 @@
+// Step 3 inside the program's own frame: what each state shows, the job's
+// messages, and one real render from Save to the saved state. The Save
+// dialog, Locate and New as a user meets them are in the tests of the
+// running program.
+
+#include "app/Step3Page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/MainFrame.h"
+#include "app/WizardView.h"
+#include "audio/JobProgress.h"
+#include "audio/RingtoneProject.h"
+#include "controls/ControlTesting.h"
+#include "res/resource.h"
+#include "support/DialogAnswerer.h"
+#include "support/Fixtures.h"
+#include "support/TempDir.h"
+#include "win/ComApartment.h"
+#include "win/MessageLoop.h"
+
+namespace vorlune {
+namespace {
+
+using State = Step3Page::State;
+
+// Shown by its own style; the frame itself stays hidden.
+bool Visible(const Window& window) { return (::GetWindowLongPtrW(window.Hwnd(), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+class Step3PageInFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(com.Ok());
+        ASSERT_NE(test::UseProgramSkin(), nullptr);
+        ASSERT_TRUE(registered.Ok());
+        ASSERT_NE(frame.Create(), nullptr);
+        const std::wstring fixture = test::FixturePath(L"mp3\\long-44100-2.mp3");
+        if (fixture.empty()) GTEST_SKIP() << "no fixtures";
+        song = dir.File(L"song.mp3");
+        ASSERT_TRUE(::CopyFileW(fixture.c_str(), song.c_str(), FALSE));
+        ASSERT_TRUE(frame.View().Step1().AcceptSong(song));
+        Command(ID_WIZARD_NEXT);
+        Command(ID_WIZARD_NEXT);
+        ASSERT_EQ(frame.View().Step(), 2);
+    }
+    void TearDown() override
+    {
+        frame.Destroy();
+        test::PumpPending();
+    }
+
+    Step3Page& page() { return frame.View().Step3(); }
+    void Command(UINT id)
+    {
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, id, 0);
+        test::PumpPending();
+    }
+    void PageCommand(UINT id) { ::SendMessageW(page().Hwnd(), WM_COMMAND, id, 0); }
+    void JobMessage(WPARAM event, LPARAM value)
+    {
+        ::PostMessageW(page().Hwnd(), WM_JOB_PROGRESS, event, value);
+        test::PumpPending();
+    }
+    bool BackEnabled()
+    {
+        loop.RunIdleHandlers();
+        return ::IsWindowEnabled(frame.View().Footer().BackButton().Hwnd()) != FALSE;
+    }
+    // The page's state, its caption and which of its windows show, checked
+    // against the one state that should be there.
+    void ExpectShows(State state)
+    {
+        const int captions[] = {IDJ_SAVE_PROMPT, IDJ_PROCESSING, IDJ_SAVED};
+        EXPECT_EQ(page().GetState(), state);
+        EXPECT_EQ(test::SkinDifferences(page().Hwnd(), captions[int(state)], 0, 0, {130, 48}), 0);
+        EXPECT_EQ(Visible(page().ProgressBar()), state == State::kProcessing);
+        EXPECT_EQ(Visible(page().SaveButton()), state == State::kReady);
+        EXPECT_EQ(Visible(page().LocateButton()), state == State::kSaved);
+        EXPECT_EQ(Visible(page().NewButton()), state == State::kSaved);
+    }
+
+    ComApartment com;
+    MessageLoop loop;
+    ScopedMessageLoop registered{loop};
+    MainFrame frame;
+    test::TempDir dir;
+    std::wstring song;
+};
+
+TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainOrABusyJobLeavesItReady)
+{
+    ExpectShows(State::kReady);
+    EXPECT_TRUE(BackEnabled());
+
+    JobMessage(kJobStarted, 3100);
+    EXPECT_EQ(page().ProgressBar().Range(), 3100u);
+    EXPECT_EQ(page().ProgressBar().Position(), 0u);
+    JobMessage(kJobPosition, 1550);
+    EXPECT_EQ(page().ProgressBar().Position(), 1550u);
+    EXPECT_DOUBLE_EQ(page().ProgressBar().ExactPercent(), 50.0);
+
+    JobMessage(kJobSucceeded, 3100);
+    ExpectShows(State::kSaved);
+    EXPECT_TRUE(BackEnabled());
+
+    // Back and Next again: the page is ready for another save.
+    Command(ID_WIZARD_BACK);
+    Command(ID_WIZARD_NEXT);
+    ASSERT_EQ(frame.View().Step(), 2);
+    ExpectShows(State::kReady);
+
+    // A failure is told in a box; once it is answered the page is ready.
+    JobMessage(kJobSucceeded, 3100);
+    std::vector<std::wstring> boxes;
+    State whileShown = State::kReady;
+    {
+        test::DialogAnswerer answerer([&](HWND box) {
+            boxes.push_back(test::BoxText(box));
+            whileShown = page().GetState();
+            test::Press(box, IDOK);
+        });
+        JobMessage(kJobFailed, 200);
+    }
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
+    EXPECT_EQ(whileShown, State::kSaved);
+    ExpectShows(State::kReady);
+
+    // While a job's thread still runs no other can start: Save says so
+    // without asking for a file, and the page stays ready.
+    boxes.clear();
+    frame.Project().outputPath = dir.File(L"out.mp3");
+    ASSERT_TRUE(page().Job()->Start());
+    {
+        test::DialogAnswerer answerer([&](HWND box) {
+            boxes.push_back(test::BoxText(box));
+            test::Press(box, IDOK);
+        });
+        PageCommand(ID_STEP3_SAVE);
+    }
+    page().Job()->CancelAndWait();
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
+    EXPECT_EQ(frame.Project().outputPath, dir.File(L"out.mp3"));
+    ExpectShows(State::kReady);
+}
+
+TEST_F(Step3PageInFrame, SaveRendersWhileNothingChangesTheProjectThenOffersLocateAndNew)
+{
+    const int tempsBefore = test::CountTempFiles(L"~Ve*.tmp");
+    const std::wstring proposed = dir.File(L"song (1).mp3");
+    std::vector<std::wstring> boxes;
+    test::DialogAnswerer answerer([&](HWND box) {
+        boxes.push_back(test::BoxText(box));
+        test::Press(box, IDOK);  // takes the proposed name
+    });
+    PageCommand(ID_STEP3_SAVE);
+    ASSERT_EQ(answerer.answered, 1);
+    EXPECT_EQ(frame.Project().outputPath, proposed);
+
+    // Nothing has been pumped since the job started: it is still processing.
+    ExpectShows(State::kProcessing);
+    EXPECT_FALSE(BackEnabled());
+    PageCommand(ID_STEP3_SAVE);
+    PageCommand(ID_STEP3_LOCATE);
+    PageCommand(ID_STEP3_NEW);
+    if (page().IsJobThreadAlive()) {
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP3_NEW, 0);
+        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_WIZARD_BACK, 0);
+    }
+    EXPECT_EQ(answerer.answered, 1) << "no second dialog while processing";
+
+    ASSERT_TRUE(test::PumpUntil([&] { return page().GetState() != State::kProcessing; }, 120000));
+    ExpectShows(State::kSaved);
+    EXPECT_EQ(frame.View().Step(), 2) << "New and Back were ignored while processing";
+    EXPECT_EQ(frame.Project().outputPath, proposed);
+    EXPECT_EQ(page().ProgressBar().Range(), 3100u);
+    EXPECT_EQ(page().ProgressBar().Position(), 3100u);
+    EXPECT_GT(test::SizeOf(proposed), 1000u);
+    EXPECT_EQ(answerer.answered, 1) << (boxes.size() > 1 ? boxes[1] : L"");
+
+    // New, as soon as the page is saved, starts over on step 1 with nothing
+    // of the render kept.
+    PageCommand(ID_STEP3_NEW);
+    test::PumpPending();
+    EXPECT_EQ(frame.View().Step(), 0);
+    EXPECT_TRUE(frame.Project().sourcePath.empty());
+    EXPECT_EQ(test::CountTempFiles(L"~Ve*.tmp"), tempsBefore) << "the rendered clip's stores went with it";
+}
+
+}  // namespace
+}  // namespace vorlune
