@@ -429,7 +429,7 @@ TEST_F(ProgramRealInput, StepTwoPlaysAndPausesAndLeavingItStopsPlaybackButKeepsA
     EXPECT_FALSE(s.StopEnabled());
     EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
     Surface24 atStart;
-    ASSERT_TRUE(test::ScreenShot(s.playTime, atStart));
+    ASSERT_TRUE(test::SettledScreenShot(s.playTime, atStart));
 
     // Play: the Pause look, Stop enabled, the time moving.
     ASSERT_TRUE(program_.Click(s.playPause));
@@ -454,7 +454,7 @@ TEST_F(ProgramRealInput, StepTwoPlaysAndPausesAndLeavingItStopsPlaybackButKeepsA
     EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
     EXPECT_TRUE(s.StopEnabled());
     Surface24 paused;
-    ASSERT_TRUE(test::ScreenShot(s.playTime, paused));
+    ASSERT_TRUE(test::SettledScreenShot(s.playTime, paused));
     EXPECT_FALSE(PlayTimeMoves(s, paused));
     ASSERT_TRUE(program_.Click(s.playPause));
     EXPECT_TRUE(ShowsLook(s.playPause, IDB_PAUSE, 3));

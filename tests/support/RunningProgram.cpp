@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -503,6 +504,26 @@ bool ScreenShot(HWND hwnd, Surface24& out)
     ::ReleaseDC(nullptr, screen);
     ::GdiFlush();
     return copied;
+}
+
+bool SettledScreenShot(HWND hwnd, Surface24& out)
+{
+    const auto same = [](const Surface24& a, const Surface24& b) {
+        if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+        const size_t row = size_t(a.Width()) * 3;
+        for (int y = 0; y < a.Height(); ++y)
+            if (std::memcmp(a.Row(y), b.Row(y), row) != 0) return false;
+        return true;
+    };
+    Surface24 before;
+    if (!ScreenShot(hwnd, before)) return false;
+    for (int i = 0; i < 50; ++i) {
+        ::Sleep(100);
+        if (!ScreenShot(hwnd, out)) return false;
+        if (same(out, before)) return true;
+        before.Take(out);
+    }
+    return false;
 }
 
 int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip)

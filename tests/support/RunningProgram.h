@@ -168,6 +168,10 @@ int ScreenDifferences(HWND hwnd, int jpegId, POINT at, const RECT& skip = {});
 int ScreenDifferences(HWND hwnd, int bitmapId, int cells, int cell);
 // A window's client area as the screen shows it; false when it cannot be had.
 bool ScreenShot(HWND hwnd, Surface24& out);
+// The same once the screen holds still there: the program's paint reaches
+// the screen some time after it ran, so a shot right after an idle pass may
+// still show what was there before.
+bool SettledScreenShot(HWND hwnd, Surface24& out);
 // A rectangle of the screen saved as a PNG file.
 bool SaveScreenPng(const RECT& screen, const std::wstring& path);
 // One pixel of a window's client area as the screen shows it; CLR_INVALID
