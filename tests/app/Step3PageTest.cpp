@@ -1,7 +1,6 @@
-// Step 3 inside the program's own frame: what each state shows, the job's
-// messages, and one real render from Save to the saved state. The Save
-// dialog, Locate and New as a user meets them are in the tests of the
-// running program.
+// Step 3 inside the program's own frame: what each state shows and the job's
+// messages. The Save dialog, a real render, Locate and New as a user meets
+// them are in the tests of the running program.
 
 #include "app/Step3Page.h"
 
@@ -145,49 +144,6 @@ TEST_F(Step3PageInFrame, JobMessagesMoveTheBarAndTheStatesAndEnteringAgainOrABus
     EXPECT_EQ(boxes, std::vector<std::wstring>{L"Processing failed. Please try again."});
     EXPECT_EQ(frame.Project().outputPath, dir.File(L"out.mp3"));
     ExpectShows(State::kReady);
-}
-
-TEST_F(Step3PageInFrame, SaveRendersWhileNothingChangesTheProjectThenOffersLocateAndNew)
-{
-    const int tempsBefore = test::CountTempFiles(L"~Ve*.tmp");
-    const std::wstring proposed = dir.File(L"song (1).mp3");
-    std::vector<std::wstring> boxes;
-    test::DialogAnswerer answerer([&](HWND box) {
-        boxes.push_back(test::BoxText(box));
-        test::Press(box, IDOK);  // takes the proposed name
-    });
-    PageCommand(ID_STEP3_SAVE);
-    ASSERT_EQ(answerer.answered, 1);
-    EXPECT_EQ(frame.Project().outputPath, proposed);
-
-    // Nothing has been pumped since the job started: it is still processing.
-    ExpectShows(State::kProcessing);
-    EXPECT_FALSE(BackEnabled());
-    PageCommand(ID_STEP3_SAVE);
-    PageCommand(ID_STEP3_LOCATE);
-    PageCommand(ID_STEP3_NEW);
-    if (page().IsJobThreadAlive()) {
-        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_STEP3_NEW, 0);
-        ::SendMessageW(frame.Hwnd(), WM_COMMAND, ID_WIZARD_BACK, 0);
-    }
-    EXPECT_EQ(answerer.answered, 1) << "no second dialog while processing";
-
-    ASSERT_TRUE(test::PumpUntil([&] { return page().GetState() != State::kProcessing; }, 120000));
-    ExpectShows(State::kSaved);
-    EXPECT_EQ(frame.View().Step(), 2) << "New and Back were ignored while processing";
-    EXPECT_EQ(frame.Project().outputPath, proposed);
-    EXPECT_EQ(page().ProgressBar().Range(), 3100u);
-    EXPECT_EQ(page().ProgressBar().Position(), 3100u);
-    EXPECT_GT(test::SizeOf(proposed), 1000u);
-    EXPECT_EQ(answerer.answered, 1) << (boxes.size() > 1 ? boxes[1] : L"");
-
-    // New, as soon as the page is saved, starts over on step 1 with nothing
-    // of the render kept.
-    PageCommand(ID_STEP3_NEW);
-    test::PumpPending();
-    EXPECT_EQ(frame.View().Step(), 0);
-    EXPECT_TRUE(frame.Project().sourcePath.empty());
-    EXPECT_EQ(test::CountTempFiles(L"~Ve*.tmp"), tempsBefore) << "the rendered clip's stores went with it";
 }
 
 }  // namespace
