@@ -29,7 +29,7 @@ constexpr POINT kNewAt{130, 142};
 // The longest path Windows takes, with its terminating null.
 constexpr DWORD kLongestPath = 32768;
 constexpr int kFileTitleChars = 256;
-constexpr int kSpecChars = 256;
+constexpr int kTypedNameChars = 256;
 constexpr int kFileNameBox = 1152;  // edt1, the Save dialog's name box
 
 constexpr wchar_t kFileInUse[] = L"File in use. Please choose another name.";
@@ -56,17 +56,17 @@ bool EndsWithMp3(const std::wstring& path)
 void OnTypeChange(HWND dialog, const OFNOTIFYW& notify) noexcept
 {
     if (!notify.lpOFN || notify.lpOFN->nFilterIndex == 0) return;
-    wchar_t spec[MAX_PATH] = L"";
-    if (::SendMessageW(dialog, CDM_GETSPEC, kSpecChars, reinterpret_cast<LPARAM>(spec)) <= 1) spec[0] = L'\0';
-    if (spec[0] == L'\0') return;  // nothing typed: nothing to rename
+    wchar_t typed[MAX_PATH] = L"";
+    if (::SendMessageW(dialog, CDM_GETSPEC, kTypedNameChars, reinterpret_cast<LPARAM>(typed)) <= 1) typed[0] = L'\0';
+    if (typed[0] == L'\0') return;  // nothing typed: nothing to rename
     try {
-        if (IsMp3Extension(spec)) return;
+        if (IsMp3Extension(typed)) return;
     } catch (...) {
         return;
     }
     ::SendMessageW(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(L"mp3"));
-    if (::PathRenameExtensionW(spec, L".mp3"))
-        ::SendMessageW(dialog, CDM_SETCONTROLTEXT, kFileNameBox, reinterpret_cast<LPARAM>(spec));
+    if (::PathRenameExtensionW(typed, L".mp3"))
+        ::SendMessageW(dialog, CDM_SETCONTROLTEXT, kFileNameBox, reinterpret_cast<LPARAM>(typed));
 }
 
 UINT_PTR CALLBACK SaveDialogHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) noexcept

@@ -11,15 +11,13 @@
 #include <vector>
 
 #include "app/MainFrame.h"
+#include "app/InFrame.h"
 #include "app/WizardView.h"
 #include "audio/RingtoneProject.h"
 #include "controls/ControlTesting.h"
 #include "res/resource.h"
 #include "support/Fixtures.h"
 #include "support/GdiObjectCount.h"
-#include "support/TempDir.h"
-#include "win/ComApartment.h"
-#include "win/MessageLoop.h"
 
 namespace vorlune {
 namespace {
@@ -47,14 +45,11 @@ long WindowCount()
     return count;
 }
 
-class Step2PageInFrame : public ::testing::Test {
+class Step2PageInFrame : public test::InFrame {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(com.Ok());
-        ASSERT_NE(test::UseProgramSkin(), nullptr);
-        ASSERT_TRUE(registered.Ok());
-        ASSERT_NE(frame.Create(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(InFrame::SetUp());
         const std::wstring long40 = test::FixturePath(L"mp3\\long-44100-2.mp3");
         const std::wstring short3 = test::FixturePath(L"mp3\\vbr-44100-1.mp3");
         const std::wstring text = test::FixturePath(L"mp3\\text.mp3");
@@ -73,19 +68,8 @@ protected:
         fadeOutButton = ::GetWindow(fadeOut, GW_CHILD);
         ASSERT_TRUE(bar && fadeInButton && fadeOutButton);
     }
-    void TearDown() override
-    {
-        frame.Destroy();
-        test::PumpPending();
-    }
-
     Step2Page& page() { return frame.View().Step2(); }
     RingtoneProject& project() { return frame.Project(); }
-    void Command(UINT id)
-    {
-        ::SendMessageW(frame.Hwnd(), WM_COMMAND, id, 0);
-        test::PumpPending();
-    }
     void PageCommand(UINT id) { ::SendMessageW(page().Hwnd(), WM_COMMAND, id, 0); }
     // The song chosen on step 1, then Next to step 2.
     void Enter(const std::wstring& song)
@@ -109,11 +93,6 @@ protected:
         return d;
     }
 
-    ComApartment com;
-    MessageLoop loop;
-    ScopedMessageLoop registered{loop};
-    MainFrame frame;
-    test::TempDir dir;
     std::wstring long_, short_, other_, broken_;
     HWND bar = nullptr, fadeInButton = nullptr, fadeOutButton = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MainFrame.h"
+#include "app/InFrame.h"
 #include "app/WizardView.h"
 #include "audio/JobProgress.h"
 #include "audio/RingtoneProject.h"
@@ -17,9 +18,6 @@
 #include "res/resource.h"
 #include "support/DialogAnswerer.h"
 #include "support/Fixtures.h"
-#include "support/TempDir.h"
-#include "win/ComApartment.h"
-#include "win/MessageLoop.h"
 
 namespace vorlune {
 namespace {
@@ -29,14 +27,11 @@ using State = Step3Page::State;
 // Shown by its own style; the frame itself stays hidden.
 bool Visible(const Window& window) { return (::GetWindowLongPtrW(window.Hwnd(), GWL_STYLE) & WS_VISIBLE) != 0; }
 
-class Step3PageInFrame : public ::testing::Test {
+class Step3PageInFrame : public test::InFrame {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(com.Ok());
-        ASSERT_NE(test::UseProgramSkin(), nullptr);
-        ASSERT_TRUE(registered.Ok());
-        ASSERT_NE(frame.Create(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(InFrame::SetUp());
         const std::wstring fixture = test::FixturePath(L"mp3\\long-44100-2.mp3");
         if (fixture.empty()) GTEST_SKIP() << "no fixtures";
         song = dir.File(L"song.mp3");
@@ -46,18 +41,7 @@ protected:
         Command(ID_WIZARD_NEXT);
         ASSERT_EQ(frame.View().Step(), 2);
     }
-    void TearDown() override
-    {
-        frame.Destroy();
-        test::PumpPending();
-    }
-
     Step3Page& page() { return frame.View().Step3(); }
-    void Command(UINT id)
-    {
-        ::SendMessageW(frame.Hwnd(), WM_COMMAND, id, 0);
-        test::PumpPending();
-    }
     void PageCommand(UINT id) { ::SendMessageW(page().Hwnd(), WM_COMMAND, id, 0); }
     void JobMessage(WPARAM event, LPARAM value)
     {
@@ -82,11 +66,6 @@ protected:
         EXPECT_EQ(Visible(page().NewButton()), state == State::kSaved);
     }
 
-    ComApartment com;
-    MessageLoop loop;
-    ScopedMessageLoop registered{loop};
-    MainFrame frame;
-    test::TempDir dir;
     std::wstring song;
 };
 
