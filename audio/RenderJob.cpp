@@ -121,15 +121,18 @@ void RenderJob::SetFailure(RenderFailure why) noexcept
 
 void RenderJob::Finish(bool result) noexcept
 {
-    if (progress_.IsCancelled()) {
-        failure_.store(RenderFailure::kCancelled);
-        progress_.Fail();  // posts nothing after a cancel
-    } else if (result && !progress_.IsFailed()) {
+    if (result && !progress_.IsFailed()) {
         progress_.PostSuccess();
     } else {
         // The first failure of the run has posted 4; this one does when no
         // stage failed its range.
         SetFailure(RenderFailure::kOther);
+        progress_.Fail();
+    }
+    // No end posted: a cancel came first and silenced it, so the run was
+    // cancelled. An end posted before the cancel stands, with its reason.
+    if (!progress_.EndPosted()) {
+        failure_.store(RenderFailure::kCancelled);
         progress_.Fail();
     }
 }
@@ -201,7 +204,7 @@ unsigned RenderJob::Work() noexcept
     result = result && !progress_.IsFailed() && !progress_.IsCancelled();
     Finish(result);
     if (SUCCEEDED(com)) ::CoUninitialize();
-    return result ? 0 : 1;
+    return failure_.load() == RenderFailure::kNone ? 0 : 1;
 }
 
 unsigned __stdcall RenderJob::ThreadProc(void* self)
