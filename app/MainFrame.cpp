@@ -148,15 +148,7 @@ void MainFrame::OnDestroy() noexcept
     client_ = nullptr;
 }
 
-bool MainFrame::IsRendering() noexcept
-{
-    Step3Page& page = view_->Step3();
-    if (!page.IsJobThreadAlive()) return false;
-    // A job whose body has returned and whose end is posted no longer reads
-    // the project; its thread only lets COM go before it ends.
-    RenderJob* job = page.Job();
-    return !job || job->IsRunning() || !job->Progress().EndPosted();
-}
+bool MainFrame::IsRendering() noexcept { return view_->Step3().IsRendering(); }
 
 void MainFrame::OnOpen() noexcept
 {

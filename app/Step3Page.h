@@ -42,6 +42,8 @@ public:
 
     // While the job's thread lives the project must not change under it.
     bool IsJobThreadAlive() const noexcept { return job_ && job_->IsThreadAlive(); }
+    // The project must stay as it is while this holds.
+    bool IsRendering() const noexcept { return job_ && job_->ReadsProject(); }
     RenderJob* Job() noexcept { return job_.get(); }
     VeProgressCtrl& ProgressBar() noexcept { return progress_; }
     BitmapButton& SaveButton() noexcept { return save_; }

@@ -61,6 +61,10 @@ public:
 
     bool IsThreadAlive() const noexcept;
     bool IsRunning() const noexcept { return running_.load() != 0; }
+    // Whether the body may still read the project: the thread lives and has
+    // not both returned from its body and posted its end. After that only
+    // the thread's own shutdown is left.
+    bool ReadsProject() const noexcept { return IsThreadAlive() && (IsRunning() || !progress_.EndPosted()); }
     // The worker's exit code once it has ended (0 success, 1 failure).
     bool ExitCode(DWORD& code) const noexcept;
     // Why the last run failed; kNone after a success. Read it once the job
