@@ -381,16 +381,6 @@ constexpr COLORREF kSelectionGrey = RGB(75, 75, 75);
     return ::testing::AssertionSuccess();
 }
 
-// A button shows one of the looks (normal, pushed, hover) of a strip.
-bool ShowsLook(HWND button, int strip, int cells)
-{
-    return test::WaitUntil([&] {
-        for (int cell = 0; cell < 3; ++cell)
-            if (test::ScreenDifferences(button, strip, cells, cell) == 0) return true;
-        return false;
-    }, 5000);
-}
-
 bool SamePixels(const Surface24& a, const Surface24& b)
 {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
@@ -427,19 +417,19 @@ TEST_F(ProgramRealInput, StepTwoPlaysAndPausesAndLeavingItStopsPlaybackButKeepsA
     // A new song: the default selection, nothing to stop, the Play look.
     EXPECT_TRUE(ShowsSelection(s, 80, 200));
     EXPECT_FALSE(s.StopEnabled());
-    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
+    EXPECT_TRUE(test::ShowsLook(s.playPause, IDB_PLAY, 3));
     Surface24 atStart;
     ASSERT_TRUE(test::SettledScreenShot(s.playTime, atStart));
 
     // Play: the Pause look, Stop enabled, the time moving.
     ASSERT_TRUE(program_.Click(s.playPause));
-    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PAUSE, 3));
+    EXPECT_TRUE(test::ShowsLook(s.playPause, IDB_PAUSE, 3));
     EXPECT_TRUE(s.StopEnabled());
     EXPECT_TRUE(PlayTimeMoves(s, atStart));
 
     // Leaving the step while playing stops: back at the start, nothing to stop.
     ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_BACK));
-    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
+    EXPECT_TRUE(test::ShowsLook(s.playPause, IDB_PLAY, 3));
     EXPECT_FALSE(s.StopEnabled());
     Surface24 shown;
     EXPECT_TRUE(test::WaitUntil([&] { return test::ScreenShot(s.playTime, shown) && SamePixels(shown, atStart); },
@@ -451,27 +441,16 @@ TEST_F(ProgramRealInput, StepTwoPlaysAndPausesAndLeavingItStopsPlaybackButKeepsA
     EXPECT_TRUE(PlayTimeMoves(s, atStart));
     ASSERT_TRUE(program_.Click(s.playPause));
     ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_BACK));
-    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PLAY, 3));
+    EXPECT_TRUE(test::ShowsLook(s.playPause, IDB_PLAY, 3));
     EXPECT_TRUE(s.StopEnabled());
     Surface24 paused;
     ASSERT_TRUE(test::SettledScreenShot(s.playTime, paused));
     EXPECT_FALSE(PlayTimeMoves(s, paused));
     ASSERT_TRUE(program_.Click(s.playPause));
-    EXPECT_TRUE(ShowsLook(s.playPause, IDB_PAUSE, 3));
+    EXPECT_TRUE(test::ShowsLook(s.playPause, IDB_PAUSE, 3));
     EXPECT_TRUE(PlayTimeMoves(s, paused));
     ASSERT_TRUE(program_.Click(s.stop));
     EXPECT_FALSE(s.StopEnabled());
-}
-
-// A thumb dragged by the mouse as the user drags it: pressed at `from` (track
-// bar coordinates), moved to `to`, released.
-bool Drag(RunningProgram& program, HWND trackBar, POINT from, POINT to)
-{
-    return program.AfterIdlePass([&] {
-        ::PostMessageW(trackBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
-        ::PostMessageW(trackBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
-        ::PostMessageW(trackBar, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
-    });
 }
 
 TEST_F(ProgramRealInput, StepTwoKeepsTheSelectionForTheSameSongAndTheFadeBoxesForAnyOther)
@@ -483,11 +462,11 @@ TEST_F(ProgramRealInput, StepTwoKeepsTheSelectionForTheSameSongAndTheFadeBoxesFo
     ASSERT_TRUE(s.trackBar && s.startTip && s.endTip && s.fadeIn && s.fadeOut);
     ASSERT_TRUE(ShowsSelection(s, 80, 200));
     // The start thumb hangs left of its column, the end thumb right of its.
-    ASSERT_TRUE(Drag(program_, s.trackBar, {85, 38}, {125, 38}));
-    ASSERT_TRUE(Drag(program_, s.trackBar, {212, 38}, {252, 38}));
+    ASSERT_TRUE(program_.PostedDrag(s.trackBar, {85, 38}, {125, 38}));
+    ASSERT_TRUE(program_.PostedDrag(s.trackBar, {212, 38}, {252, 38}));
     ASSERT_TRUE(program_.Click(s.fadeIn) && program_.Click(s.fadeOut));
     auto boxesTicked = [&] {
-        return ShowsLook(s.fadeIn, IDB_FADE_IN_CHECKED, 4) && ShowsLook(s.fadeOut, IDB_FADE_OUT_CHECKED, 4);
+        return test::ShowsLook(s.fadeIn, IDB_FADE_IN_CHECKED, 4) && test::ShowsLook(s.fadeOut, IDB_FADE_OUT_CHECKED, 4);
     };
     EXPECT_TRUE(ShowsSelection(s, 120, 240));
     EXPECT_TRUE(boxesTicked());

@@ -352,14 +352,8 @@ TEST_F(Step3ProgramRealInput, ASelectionWithBothFadesIsSavedWithProgressThenLoca
     // both fades ticked.
     const test::Step2Windows two = program_->Step2();
     ASSERT_TRUE(two.trackBar && two.fadeIn && two.fadeOut);
-    auto drag = [&](int from, int to) {
-        return program_->AfterIdlePass([&] {
-            ::PostMessageW(two.trackBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, 38));
-            ::PostMessageW(two.trackBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, 38));
-            ::PostMessageW(two.trackBar, WM_LBUTTONUP, 0, MAKELPARAM(to, 38));
-        });
-    };
-    ASSERT_TRUE(drag(85, 125) && drag(212, 252));
+    ASSERT_TRUE(program_->PostedDrag(two.trackBar, {85, 38}, {125, 38}) &&
+                program_->PostedDrag(two.trackBar, {212, 38}, {252, 38}));
     ASSERT_TRUE(program_->Click(two.fadeIn) && program_->Click(two.fadeOut));
     ASSERT_TRUE(EnterStep3());
     const test::WizardWindows w = program_->Windows();
@@ -509,16 +503,6 @@ TEST_F(Step3ProgramRealInput, WhileARenderRunsNothingChangesTheProjectAndClosing
     EXPECT_EQ(NamesIn(temp_.Path()), std::vector<std::wstring>{});
 }
 
-// A button shows one of the looks of a strip of `cells`.
-bool ShowsLook(HWND button, int strip, int cells)
-{
-    return test::WaitUntil([&] {
-        for (int cell = 0; cell < cells; ++cell)
-            if (test::ScreenDifferences(button, strip, cells, cell) == 0) return true;
-        return false;
-    }, 5000);
-}
-
 // Whether the program's focus is in `hwnd`.
 bool HasFocus(const RunningProgram& program, HWND hwnd)
 {
@@ -564,7 +548,7 @@ TEST_F(Step3ProgramRealInput, FromASongToARingtoneByMouseAndKeys)
     // Play and Stop.
     ASSERT_TRUE(test::MouseClick(two.playPause, {16, 16}));
     ASSERT_TRUE(test::WaitUntil([&] { return two.StopEnabled(); }, 5000)) << "not playing";
-    EXPECT_TRUE(ShowsLook(two.playPause, IDB_PAUSE, 3));
+    EXPECT_TRUE(test::ShowsLook(two.playPause, IDB_PAUSE, 3));
     shot(L"playing");
     ASSERT_TRUE(test::MouseClick(two.stop, {12, 12}));
     ASSERT_TRUE(test::WaitUntil([&] { return !two.StopEnabled(); }, 5000)) << "not stopped";
@@ -574,8 +558,8 @@ TEST_F(Step3ProgramRealInput, FromASongToARingtoneByMouseAndKeys)
     EXPECT_TRUE(test::WaitUntil([&] { return test::RectIn(two.startTip, two.page).right == 91 + 10 + 120; }, 5000))
         << "the start thumb did not follow the mouse";
     ASSERT_TRUE(test::MouseClick(two.fadeIn, {5, 5}) && test::MouseClick(two.fadeOut, {5, 5}));
-    EXPECT_TRUE(ShowsLook(two.fadeIn, IDB_FADE_IN_CHECKED, 4));
-    EXPECT_TRUE(ShowsLook(two.fadeOut, IDB_FADE_OUT_CHECKED, 4));
+    EXPECT_TRUE(test::ShowsLook(two.fadeIn, IDB_FADE_IN_CHECKED, 4));
+    EXPECT_TRUE(test::ShowsLook(two.fadeOut, IDB_FADE_OUT_CHECKED, 4));
     shot(L"selection-and-fades");
 
     // Next, Save, a name typed over the proposal, Enter.

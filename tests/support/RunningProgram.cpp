@@ -211,6 +211,15 @@ Step2Windows RunningProgram::Step2() const
     return s;
 }
 
+bool RunningProgram::PostedDrag(HWND hwnd, POINT from, POINT to)
+{
+    return AfterIdlePass([&] {
+        ::PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+        ::PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+        ::PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    });
+}
+
 Step3Windows RunningProgram::Step3() const
 {
     Step3Windows s;
@@ -504,6 +513,15 @@ bool ScreenShot(HWND hwnd, Surface24& out)
     ::ReleaseDC(nullptr, screen);
     ::GdiFlush();
     return copied;
+}
+
+bool ShowsLook(HWND button, int strip, int cells)
+{
+    return WaitUntil([&] {
+        for (int cell = 0; cell < std::min(cells, 3); ++cell)
+            if (ScreenDifferences(button, strip, cells, cell) == 0) return true;
+        return false;
+    }, 5000);
 }
 
 bool SettledScreenShot(HWND hwnd, Surface24& out)

@@ -83,6 +83,10 @@ public:
     bool Command(UINT id);
     // Just an idle pass.
     bool IdlePass();
+    // A drag as the mouse makes it, posted: pressed at `from` (the window's
+    // client coordinates), moved to `to`, released; handled and followed by
+    // an idle pass.
+    bool PostedDrag(HWND hwnd, POINT from, POINT to);
     // A click on one of the program's buttons (ClickButton), handled and
     // followed by an idle pass.
     bool Click(HWND button);
@@ -174,6 +178,9 @@ bool ScreenShot(HWND hwnd, Surface24& out);
 bool SettledScreenShot(HWND hwnd, Surface24& out);
 // A rectangle of the screen saved as a PNG file.
 bool SaveScreenPng(const RECT& screen, const std::wstring& path);
+// A button shows one of its looks (normal, pushed, hover) of a strip of
+// `cells`, once the screen shows it; false after 5 s.
+bool ShowsLook(HWND button, int strip, int cells);
 // One pixel of a window's client area as the screen shows it; CLR_INVALID
 // when it cannot be read.
 COLORREF ScreenPixel(HWND hwnd, POINT at);
