@@ -503,8 +503,8 @@ TEST(Mp3EncoderLibrary, MissingFromBothPlacesFailsBeforeTheFileExists)
         test::RunChild(copy, L"--gtest_filter=Mp3EncoderLibrary.MissingFromBothPlacesFailsBeforeTheFileExists",
                        dir.Path());
     SetEnvironmentVariableW(L"VORLUNE_NO_LAME_MARKER", nullptr);
-    ASSERT_TRUE(child.started);
-    ASSERT_TRUE(child.finished);
+    ASSERT_TRUE(child.started) << child.problem;
+    ASSERT_TRUE(child.finished) << child.problem;
     EXPECT_EQ(child.exitCode, 0u) << child.output;
     // The child really ran the test, not an empty filter.
     EXPECT_TRUE(test::Exists(done));

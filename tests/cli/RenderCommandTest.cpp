@@ -104,7 +104,7 @@ TEST_F(RenderProgram, MakesARingtoneAndSaysWhatItMade)
     test::TempPath out(L" рингтон.mp3");
     const test::ChildResult r =
         Run(Quoted(song) + L" " + Quoted(out) + L" --start 0:05 --end 75% --fade-in --fade-out --verbose");
-    ASSERT_TRUE(r.finished);
+    ASSERT_TRUE(r.finished) << r.problem;
     EXPECT_EQ(r.exitCode, 0u) << r.output;
     EXPECT_NE(r.output.find("Ringtone: "), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Duration: 0:10.000 (44100 Hz, stereo)"), std::string::npos) << r.output;
@@ -129,7 +129,7 @@ TEST_F(RenderProgram, TheRingtoneCarriesTheSongsTagsAndCover)
     ASSERT_FALSE(song.empty());
     test::TempPath out(L" рингтон 铃声.mp3");
     test::ChildResult r = Run(Quoted(song) + L" " + Quoted(out) + L" --verbose");
-    ASSERT_TRUE(r.finished);
+    ASSERT_TRUE(r.finished) << r.problem;
     ASSERT_EQ(r.exitCode, 0u) << r.output;
     EXPECT_NE(r.output.find("Duration: 0:42.000 (44100 Hz, stereo); note: longer than 40 s"), std::string::npos)
         << r.output;
@@ -174,7 +174,7 @@ TEST_F(RenderProgram, ClearErrorsAndExitCodes)
     };
     for (const Case& c : cases) {
         const test::ChildResult r = Run(c.arguments);
-        ASSERT_TRUE(r.finished) << std::string(c.arguments.begin(), c.arguments.end());
+        ASSERT_TRUE(r.finished) << r.problem << ": " << std::string(c.arguments.begin(), c.arguments.end());
         EXPECT_EQ(r.exitCode, c.code) << r.output;
         EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
     }
@@ -190,7 +190,7 @@ TEST_F(RenderProgram, WithoutTheEncoderLibraryItSaysSo)
     const std::wstring song = test::FixturePath(L"mp3\\render-mono.mp3");
     const test::ChildResult r =
         test::RunChild(exe, L"\"" + song + L"\" \"" + dir.File(L"out.mp3") + L"\"", dir.Path());
-    ASSERT_TRUE(r.finished);
+    ASSERT_TRUE(r.finished) << r.problem;
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_NE(r.output.find("lame_enc.dll was not found"), std::string::npos) << r.output;
     EXPECT_FALSE(test::Exists(dir.File(L"out.mp3")));

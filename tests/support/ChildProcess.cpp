@@ -1,5 +1,6 @@
 #include "support/ChildProcess.h"
 
+#include <string>
 #include <vector>
 
 #include "support/Fixtures.h"
@@ -14,7 +15,10 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, con
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE out = CreateFileW(log.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return result;
+    if (out == INVALID_HANDLE_VALUE) {
+        result.problem = "cannot create the output log: error " + std::to_string(GetLastError());
+        return result;
+    }
 
     std::wstring command = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW si = {};
@@ -26,12 +30,23 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, con
     PROCESS_INFORMATION pi = {};
     result.started = CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
                                     folder.empty() ? nullptr : folder.c_str(), &si, &pi) != 0;
+    const DWORD startError = GetLastError();
     CloseHandle(out);
-    if (!result.started) return result;
+    if (!result.started) {
+        result.problem = "cannot start the program: error " + std::to_string(startError);
+        return result;
+    }
     const DWORD step = killWhen ? 1 : timeoutMs;
-    for (DWORD waited = 0; !result.finished && waited < timeoutMs && !(killWhen && killWhen()); waited += step)
-        result.finished = WaitForSingleObject(pi.hProcess, step) == WAIT_OBJECT_0;
+    for (DWORD waited = 0; !result.finished && waited < timeoutMs && !(killWhen && killWhen()); waited += step) {
+        const DWORD waitResult = WaitForSingleObject(pi.hProcess, step);
+        result.finished = waitResult == WAIT_OBJECT_0;
+        if (waitResult == WAIT_FAILED) {
+            result.problem = "cannot wait for the program: error " + std::to_string(GetLastError());
+            break;
+        }
+    }
     if (!result.finished) {
+        if (result.problem.empty()) result.problem = "killed before it finished";
         TerminateProcess(pi.hProcess, 99);
         WaitForSingleObject(pi.hProcess, INFINITE);
     }

@@ -12,6 +12,7 @@ struct ChildResult {
     bool finished = false;  // within the time allowed; killed otherwise
     DWORD exitCode = 0;
     std::string output;     // standard output and error together
+    std::string problem;    // why it did not start or finish, for a test's message
 };
 
 // Runs a program with a command line (the program's own name is put first)
