@@ -1,11 +1,30 @@
 #include "support/ChildProcess.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "support/Fixtures.h"
 
 namespace vorlune::test {
+
+bool StartProcess(const std::wstring& exe, std::wstring command, DWORD flags, void* environment,
+                  const wchar_t* folder, STARTUPINFOW& si, PROCESS_INFORMATION& pi)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, flags, environment, folder, &si, &pi))
+            return true;
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesW(exe.c_str());
+        const bool programThere = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (attempt == 2 || !programThere || error == ERROR_BAD_EXE_FORMAT) {
+            SetLastError(error);
+            return false;
+        }
+        std::fprintf(stderr, "[ child    ] %ls did not start (error %lu): once more\n", exe.c_str(),
+                     static_cast<unsigned long>(error));
+    }
+}
 
 ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
                      DWORD timeoutMs, const std::function<bool()>& killWhen)
@@ -20,7 +39,6 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, con
         return result;
     }
 
-    std::wstring command = L"\"" + exe + L"\" " + arguments;
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -28,8 +46,8 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& arguments, con
     si.hStdOutput = out;
     si.hStdError = out;
     PROCESS_INFORMATION pi = {};
-    result.started = CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                    folder.empty() ? nullptr : folder.c_str(), &si, &pi) != 0;
+    result.started = StartProcess(exe, L"\"" + exe + L"\" " + arguments, 0, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), si, pi);
     const DWORD startError = GetLastError();
     CloseHandle(out);
     if (!result.started) {

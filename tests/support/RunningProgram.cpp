@@ -9,6 +9,7 @@
 #include "controls/ControlTesting.h"
 #include "gfx/PngPicture.h"
 #include "gfx/Surface.h"
+#include "support/ChildProcess.h"
 #include "support/GdiObjectCount.h"
 #include "support/HandleCount.h"
 #include "win/Handle.h"
@@ -124,12 +125,10 @@ RunningProgram::RunningProgram(const ProgramStart& start)
     si.wShowWindow = static_cast<WORD>(start.show);
     si.hStdInput = si.hStdOutput = si.hStdError = nothing;
     const std::wstring exe = start.exe.empty() ? BuiltProgramPath() : start.exe;
-    std::wstring command = L"\"" + exe + L"\"";
     std::vector<wchar_t> environment;
     if (!start.tempDir.empty()) environment = EnvironmentWithTemp(start.tempDir);
-    const bool started =
-        ::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                         environment.empty() ? nullptr : environment.data(), nullptr, &si, &process_) != 0;
+    const bool started = StartProcess(exe, L"\"" + exe + L"\"", CREATE_UNICODE_ENVIRONMENT,
+                                      environment.empty() ? nullptr : environment.data(), nullptr, si, process_);
     if (nothing != INVALID_HANDLE_VALUE) ::CloseHandle(nothing);
     if (!started) {
         process_ = {};
