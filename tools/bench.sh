@@ -177,7 +177,7 @@ render_song() {
     # Peak temporary disk: the render's "~Ve" files in Wine's temporary
     # folder and beside the output.
     local temp
-    temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -name Temp | head -n 1)
+    temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -name Temp -print -quit)
     sampling=$(mktemp)
     peak_temp_bytes "$temp" "$inputs" > "$sampling.peak" &
     local sampler=$!

@@ -126,9 +126,11 @@ EOF
         done
         [ -n "$dump" ] || { say "$zip: $f is not a Windows program"; problems=1; continue; }
         if grep -q '\.debug_' <<< "$dump"; then say "$zip: $f is not stripped"; problems=1; fi
-        local dll
+        # No pipe into grep -q: under pipefail, grep ending at the first
+        # match can make the writer fail.
+        local dll known; known=$(printf '%s\n' "${system_dlls[@]}")
         while read -r dll; do
-            printf '%s\n' "${system_dlls[@]}" | grep -qixF -- "$dll" && continue
+            grep -qixF -- "$dll" <<< "$known" && continue
             say "$zip: $f needs $dll, which Windows does not have"; problems=1
         done < <(awk '/DLL Name:/ { print $3 }' <<< "$dump")
     done

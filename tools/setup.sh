@@ -41,7 +41,7 @@ packages=(
     python3 python3-pil python3-mutagen fonts-dejavu-core
 )
 
-is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+is_installed() { [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == *'install ok installed'* ]]; }
 
 apt_updated=0
 apt_update() {
@@ -67,7 +67,7 @@ install_packages() {
 wine32_packages=(wine32 wine32-preloader gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     libxrender1 libxcursor1 libxi6 libxrandr2 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1)
 add_i386() {
-    dpkg --print-foreign-architectures | grep -qx i386 && return
+    grep -qx i386 <<< "$(dpkg --print-foreign-architectures)" && return
     log "adding the i386 architecture"
     as_root dpkg --add-architecture i386
     apt_updated=0
