@@ -8,9 +8,11 @@
 import sys
 import xml.etree.ElementTree as ET
 
-# A test process that Wine fails to start exits at once with no output; a
-# started test always prints Google Test's banner first.
+# A test process that Wine fails to start exits at once with no output, or
+# with only the runner's line that Wine died; a started test always prints
+# Google Test's banner first.
 UNSTARTED_SECONDS = 0.5
+WINE_DIED = "[wine-run] ended with status"
 
 
 def cases(path):
@@ -23,7 +25,8 @@ def main():
     mode, paths = sys.argv[1], sys.argv[2:]
     if mode == "unstarted" and len(paths) == 1:
         for name, status, seconds, out, _ in cases(paths[0]):
-            if status == "fail" and not out.strip() and seconds < UNSTARTED_SECONDS:
+            said = out.strip()
+            if status == "fail" and (not said or said.startswith(WINE_DIED)) and seconds < UNSTARTED_SECONDS:
                 print(name)
     elif mode == "counts" and paths:
         outcome = {}
