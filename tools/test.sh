@@ -32,9 +32,8 @@ exactly() {
 
 # run_tests TRIPLET CTEST-ARGS...: one build's suite, on a virtual display and
 # in a Wine prefix of its own; the results land in the build's
-# test-results*.xml. A test whose process Wine failed to start (no output,
-# gone within a fraction of a second) runs once more; any other failure
-# fails the build's run at once.
+# test-results*.xml. A test whose process Wine failed to start (nothing said
+# but Wine's own words) runs again, twice at most; any other failure stands.
 run_tests() {
     local t=$1; shift
     local dir=$build_root/$t
@@ -45,18 +44,22 @@ run_tests() {
     rm -f "$dir"/test-results*.xml
     local rc=0
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --output-junit "$dir/test-results.xml" "$@" || rc=$?
-    if [ "$rc" != 0 ] && [ -f "$dir/test-results.xml" ]; then
+    local last=$dir/test-results.xml try others=0
+    for try in 1 2; do
+        [ "$rc" != 0 ] && [ -f "$last" ] || break
         local failed unstarted
-        failed=$(python3 "$results" counts "$dir/test-results.xml" | tail -n +2)
-        unstarted=$(python3 "$results" unstarted "$dir/test-results.xml")
-        if [ -n "$unstarted" ] && [ "$failed" = "$unstarted" ]; then
-            local names; mapfile -t names <<< "$unstarted"
-            say "Wine did not start ${names[*]}: one more try"
-            rc=0
-            ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/test-results-again.xml" \
-                -R "$(exactly "${names[@]}")" || rc=$?
-        fi
-    fi
+        failed=$(python3 "$results" counts "$last" | tail -n +2)
+        unstarted=$(python3 "$results" unstarted "$last")
+        [ -n "$unstarted" ] || break
+        [ "$failed" = "$unstarted" ] || others=1
+        local names; mapfile -t names <<< "$unstarted"
+        say "Wine did not start ${names[*]}: one more try"
+        rc=0
+        ctest --test-dir "$dir" --output-on-failure --output-junit "$dir/test-results-again$try.xml" \
+            -R "$(exactly "${names[@]}")" || rc=$?
+        last=$dir/test-results-again$try.xml
+    done
+    [ "$others" = 0 ] || rc=1
     stop_wine "$t"
     stop_display
     testing=""
@@ -77,7 +80,7 @@ for t in "${builds[@]}"; do
     case $t in i686-*) label="32-bit build ($t)" ;; *) label="64-bit build ($t)" ;; esac
     dir=$build_root/$t
     files=()
-    for f in "$dir/test-results.xml" "$dir/test-results-again.xml"; do [ -f "$f" ] && files+=("$f"); done
+    for f in "$dir/test-results.xml" "$dir/test-results-again1.xml" "$dir/test-results-again2.xml"; do [ -f "$f" ] && files+=("$f"); done
     counts="0 0 0"
     [ ${#files[@]} -eq 0 ] || counts=$(python3 "$results" counts "${files[@]}")
     read -r passed failed skipped <<< "$(head -n 1 <<< "$counts")"
