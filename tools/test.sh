@@ -42,14 +42,14 @@ run_tests() {
     start_wine "$t"
     say "testing $t"
     rm -f "$dir"/test-results*.xml
-    local rc=0
-    ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --output-junit "$dir/test-results.xml" "$@" || rc=$?
+    local rc=0 suite=(ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --output-junit "$dir/test-results.xml" "$@")
+    "${suite[@]}" || rc=$?
     # ctest first has the test program list its tests; when Wine loses that
     # process, ctest runs nothing and writes no results.
     if [ "$rc" != 0 ] && [ ! -f "$dir/test-results.xml" ]; then
         say "ctest ran no test: one more try"
         rc=0
-        ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --output-junit "$dir/test-results.xml" "$@" || rc=$?
+        "${suite[@]}" || rc=$?
     fi
     local last=$dir/test-results.xml try others=0
     for try in 1 2; do

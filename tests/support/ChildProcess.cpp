@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "io/FileUtil.h"
 #include "support/Fixtures.h"
 
 namespace vorlune::test {
@@ -15,9 +16,7 @@ bool StartProcess(const std::wstring& exe, std::wstring command, DWORD flags, vo
         if (CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, TRUE, flags, environment, folder, &si, &pi))
             return true;
         const DWORD error = GetLastError();
-        const DWORD attributes = GetFileAttributesW(exe.c_str());
-        const bool programThere = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (attempt == 2 || !programThere || error == ERROR_BAD_EXE_FORMAT) {
+        if (attempt == 2 || !FileExists(exe) || error == ERROR_BAD_EXE_FORMAT) {
             SetLastError(error);
             return false;
         }
