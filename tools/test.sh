@@ -8,13 +8,13 @@ set -euo pipefail
 
 bash "$root/tools/setup.sh"
 export VORLUNE_CMAKE_ARGS="-DVORLUNE_WERROR=ON"
-configure_and_build i686-w64-mingw32
-configure_and_build x86_64-w64-mingw32
-
-builds=(x86_64-w64-mingw32 i686-w64-mingw32)
-if ! can_run_32bit; then
+# VORLUNE_TARGETS picks builds while working (for example x86_64-w64-mingw32);
+# the full run, and CI, build and test both.
+read -ra builds <<< "${VORLUNE_TARGETS:-x86_64-w64-mingw32 i686-w64-mingw32}"
+for t in "${builds[@]}"; do configure_and_build "$t"; done
+if ! can_run_32bit && [[ " ${builds[*]} " == *" i686-w64-mingw32 "* ]]; then
     say "this kernel cannot run 32-bit programs: testing the 64-bit build only"
-    builds=(x86_64-w64-mingw32)
+    builds=(${builds[@]/i686-w64-mingw32/})
 fi
 
 "$root/tests/fixtures/make-fixtures.sh" "$build_root/fixtures"
