@@ -15,12 +15,16 @@ class RingtoneProject;
 enum class RenderFailure {
     kNone,
     kSongMissing,          // the song is not there
+    kSongInUse,            // another program holds the song without sharing it
     kSongUnreadable,       // not an MP3, or one that does not decode
+    kSongChanged,          // the song changed or was cut short while it was read
     kEncoderMissing,       // lame_enc.dll could not be loaded
     kOutputFolderMissing,  // the ringtone's folder does not exist
     kOutputNotWritable,    // the ringtone could not be written there
+    kOutputInUse,          // another program holds the file the ringtone replaces
     kOutputIsSong,         // the ringtone would replace the song itself
-    kDiskFull,
+    kDiskFull,             // no room left for the ringtone
+    kTempDiskFull,         // no room left in the temporary folder
     kCancelled,
     kOther,
 };
