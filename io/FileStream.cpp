@@ -1,5 +1,7 @@
 #include "io/FileStream.h"
 
+#include "io/WriteErrors.h"
+
 namespace vorlune {
 namespace {
 
@@ -69,8 +71,13 @@ uint32_t FileStream::Read(void* destination, uint32_t elementSize, uint32_t coun
 uint32_t FileStream::Write(const void* source, uint32_t elementSize, uint32_t count) noexcept
 {
     if (!source || !elementSize || !count || !IsOpen()) return 0;
+    const DWORD bytes = TransferBytes(elementSize, count);
     DWORD done = 0;
-    if (!::WriteFile(file_.Get(), source, TransferBytes(elementSize, count), &done, nullptr)) return 0;
+    if (!WriteFits(bytes)) return 0;
+    if (!::WriteFile(file_.Get(), source, bytes, &done, nullptr)) {
+        NoteWriteError(::GetLastError());
+        return 0;
+    }
     return done / elementSize;
 }
 

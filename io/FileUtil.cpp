@@ -2,6 +2,7 @@
 
 #include "io/FileFinder.h"
 #include "io/FileHandle.h"
+#include "io/WriteErrors.h"
 
 #include <atomic>
 #include <vector>
@@ -39,10 +40,41 @@ bool TruncateFile(const std::wstring& path, int64_t length) noexcept
 {
     if (path.empty() || length < 0) return false;
     FileHandle file;
-    if (!file.Open(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) return false;
+    // Readers may hold the file meanwhile (see MappedFile::Open).
+    if (!file.Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) return false;
     LARGE_INTEGER to;
     to.QuadPart = length;
     return ::SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
+}
+
+bool ReserveSpace(HANDLE file, uint64_t size) noexcept
+{
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file, &length)) return false;
+    const uint64_t old = static_cast<uint64_t>(length.QuadPart);
+    if (size <= old) return true;
+    if (size > static_cast<uint64_t>(INT64_MAX) || !WriteFits(size - old)) return false;
+    const auto cutBack = [&](DWORD error) {
+        ::SetFilePointerEx(file, length, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(file);
+        NoteWriteError(error);
+        return false;
+    };
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<int64_t>(size);
+    if (!::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) return cutBack(::GetLastError());
+    // NTFS allocates what a file grows by. Other file systems (Wine's) leave
+    // a hole that a write through a view fills page by page, and a page that
+    // finds the disk full faults. Claim the hole now; that fails when the
+    // room is not there. (Where the allocation is already whole, as on NTFS,
+    // this is skipped: SetFileValidData would expose old disk contents.)
+    FILE_STANDARD_INFO info{};
+    if (::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) &&
+        static_cast<uint64_t>(info.AllocationSize.QuadPart) < size && !::SetFileValidData(file, end.QuadPart)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return cutBack(error);
+    }
+    return true;
 }
 
 std::wstring TempDirectory()
@@ -73,9 +105,14 @@ bool CreateTempFile(FileHandle& file, std::wstring& path) noexcept
                 return true;
             }
             const DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED &&
-                error != ERROR_SHARING_VIOLATION)
+            // A name taken, or held by a file being deleted, is skipped; a
+            // folder that refuses every name ends the search.
+            const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                               error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && FileExists(name));
+            if (!taken) {
+                NoteWriteError(error);
                 return false;
+            }
         }
     } catch (...) {
         file.Close();

@@ -32,6 +32,12 @@ uint64_t GetFileSizeByName(const std::wstring& path) noexcept;
 // and leaves the file alone.
 bool TruncateFile(const std::wstring& path, int64_t length) noexcept;
 
+// Grows the open file to `size` bytes of space the disk really holds, so a
+// write through a mapped view of it never faults for want of room: a full
+// disk fails here, up front, with ERROR_DISK_FULL. A file that long already
+// is left alone; a failure leaves the file's length as it was.
+bool ReserveSpace(HANDLE file, uint64_t size) noexcept;
+
 class FileHandle;
 
 // The user's temporary folder with a trailing backslash; empty when the

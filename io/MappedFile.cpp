@@ -1,6 +1,7 @@
 #include "io/MappedFile.h"
 
 #include "io/FileUtil.h"
+#include "io/WriteErrors.h"
 
 namespace vorlune {
 
@@ -13,7 +14,12 @@ MappedFile::~MappedFile()
 bool MappedFile::Open(const std::wstring& path, DWORD disposition, uint64_t capacity) noexcept
 {
     if (path.empty() || file_.IsOpen() || HasMapping()) return false;
-    if (!file_.Open(path, GENERIC_READ | GENERIC_WRITE, 0, disposition, FILE_ATTRIBUTE_NORMAL)) return false;
+    // Shared with readers only: a file being made beside its target is held
+    // open for reading by its maker, so that no clean-up takes it meanwhile.
+    if (!file_.Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, disposition, FILE_ATTRIBUTE_NORMAL)) {
+        if (disposition != OPEN_EXISTING) NoteWriteError(::GetLastError());
+        return false;
+    }
     if (!CreateMappingOverFile(capacity, nullptr)) {
         file_.Close();
         return false;
@@ -43,7 +49,13 @@ bool MappedFile::OpenTemporary(uint64_t capacity) noexcept
 bool MappedFile::CreateMappingOverFile(uint64_t size, const wchar_t* name) noexcept
 {
     if (HasMapping() || !file_.IsOpen()) return false;
-    if (!CreateMapping(file_.Get(), size, PAGE_READWRITE, name)) return false;
+    // The space a mapping grows the file by is claimed first: a view of
+    // space the disk does not have faults when written.
+    if (size && !ReserveSpace(file_.Get(), size)) return false;
+    if (!CreateMapping(file_.Get(), size, PAGE_READWRITE, name)) {
+        NoteWriteError(::GetLastError());
+        return false;
+    }
     if (size == 0) {
         LARGE_INTEGER fileSize{};
         if (!::GetFileSizeEx(file_.Get(), &fileSize)) {

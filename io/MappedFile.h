@@ -20,14 +20,15 @@ public:
     MappedFile() noexcept = default;
     ~MappedFile() override;
 
-    // Opens path read-write, unshared, with the given creation disposition
+    // Opens path read-write, shared with readers, with the given disposition
     // and maps capacity bytes of it (0: the file's size). The path is kept
     // on success; on failure the file is closed again.
     bool Open(const std::wstring& path, DWORD disposition, uint64_t capacity) noexcept;
     // A new temporary "~Ve" file that the system deletes once it is closed
     // (also when the process dies), mapped with capacity bytes.
     bool OpenTemporary(uint64_t capacity) noexcept;
-    // Maps the open file; size 0 takes the file's current size.
+    // Maps the open file; size 0 takes the file's current size. A file
+    // shorter than size first grows with space the disk really gives.
     bool CreateMappingOverFile(uint64_t size, const wchar_t* name) noexcept;
     // A new mapping of size bytes (growing the file when larger); the view is
     // gone afterwards.

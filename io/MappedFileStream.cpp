@@ -56,7 +56,8 @@ bool MappedFileStream::Open(const std::wstring& path) noexcept
     size_ = 0;
     position_ = 0;
     FileHandle& file = file_.File();
-    if (!file.Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) return false;
+    if (!file.Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
+        return false;
     // The size comes from the open handle, not from the directory entry: a
     // path the directory search cannot take would read as empty, and Close
     // would then cut the file to nothing. Files of 4 GiB or more do not fit

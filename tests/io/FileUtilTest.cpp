@@ -1,5 +1,6 @@
 #include "io/FileFinder.h"
 #include "io/FileUtil.h"
+#include "io/WriteErrors.h"
 
 #include "tests/support/HandleCount.h"
 #include "tests/support/TempDir.h"
@@ -82,6 +83,28 @@ TEST_F(FileUtilTest, TruncateCutsAndExtendsButRefusesANegativeLength)
     ::CloseHandle(held);
     EXPECT_EQ(test::FileLength(path), 2);
     EXPECT_EQ(test::CountOwnHandles(), before);  // closed on every path
+}
+
+// Room a mapped view will be written into is claimed on the disk, not left a
+// hole to fault on; a disk without it refuses up front and the file stays.
+TEST_F(FileUtilTest, ReserveSpaceClaimsTheRoomOrFailsUpFront)
+{
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(ReserveSpace(file, 1 << 20));
+    FILE_STANDARD_INFO info{};
+    ASSERT_TRUE(::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info));
+    EXPECT_EQ(info.EndOfFile.QuadPart, 1 << 20);
+    EXPECT_GE(info.AllocationSize.QuadPart, 1 << 20);
+
+    ClearWriteErrors();
+    LimitWrites(4096, ERROR_DISK_FULL);
+    EXPECT_FALSE(ReserveSpace(file, 2 << 20));
+    UnlimitWrites();
+    EXPECT_EQ(FirstWriteError(), DWORD(ERROR_DISK_FULL));
+    ::CloseHandle(file);
+    EXPECT_EQ(test::FileLength(path), 1 << 20);
 }
 
 TEST_F(FileUtilTest, FindFirstSplitsTheDirectoryFromTheName)

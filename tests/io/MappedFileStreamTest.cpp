@@ -1,6 +1,7 @@
 #include "io/MappedFileStream.h"
 
 #include "io/FileUtil.h"
+#include "io/WriteErrors.h"
 #include "tests/support/HandleCount.h"
 #include "tests/support/TempDir.h"
 
@@ -237,6 +238,16 @@ TEST_F(MappedFileStreamTest, FailuresLeaveTheStreamAsItWas)
     EXPECT_EQ(s.Read(buf, 2, 2), 1u);
     EXPECT_EQ(std::string(buf, 3), "bcd");
     EXPECT_EQ(s.Tell(), 4u);
+
+    // A disk without room: a write that grows the file fails at once, and
+    // the stream goes on as it was.
+    const std::string page(4096, 'x');
+    LimitWrites(0, ERROR_DISK_FULL);
+    EXPECT_EQ(s.Write(page.data(), 1, 4096), 0u);
+    UnlimitWrites();
+    EXPECT_EQ(s.GetSize(), 4u);
+    EXPECT_EQ(s.Tell(), 4u);
+    EXPECT_EQ(s.Write(page.data(), 1, 4096), 4096u);
 }
 
 TEST_F(MappedFileStreamTest, ReopeningAnEmptyFileMapsAPageAndTrimsItAway)
