@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "win/Handle.h"
+
 namespace vorlune {
 
 // Names and creates a new temporary file. With no arguments: a "~Ve" file made
@@ -41,10 +43,15 @@ private:
 // in the target's folder, so on the same volume), which takes the target's
 // place in one step on Commit and is deleted if it never does. The target's
 // folder must exist; it is never created.
+//
+// A process that is killed cannot delete its file, so each new one first
+// removes the files of that naming in the folder that no living process
+// holds: while it lives, every replacement file is held open (shared with
+// readers and writers, never with a delete).
 class ReplacementFile {
 public:
     ReplacementFile(const std::wstring& target, const std::wstring& extension);
-    ~ReplacementFile() { DeleteIfExists(path_); }
+    ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
@@ -57,6 +64,7 @@ public:
 private:
     std::wstring target_;
     std::wstring path_;
+    KernelHandle holder_;
 };
 
 // The folder part of a path, without its last backslash; empty when none.
