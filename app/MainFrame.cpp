@@ -148,7 +148,7 @@ void MainFrame::OnDestroy() noexcept
     client_ = nullptr;
 }
 
-bool MainFrame::IsRendering() noexcept { return view_->Step3().IsRendering(); }
+bool MainFrame::IsBusy() noexcept { return view_->Step3().IsBusy(); }
 
 void MainFrame::OnOpen() noexcept
 {
@@ -162,10 +162,10 @@ bool MainFrame::OnCommand(UINT id) noexcept
 {
     switch (id) {
     case ID_FILE_OPEN:
-        if (!IsRendering()) OnOpen();
+        if (!IsBusy()) OnOpen();
         return true;
     case ID_STEP1_CHOOSE_SONG:
-        if (!IsRendering()) ::PostMessageW(Hwnd(), WM_COMMAND, ID_FILE_OPEN, 0);
+        if (!IsBusy()) ::PostMessageW(Hwnd(), WM_COMMAND, ID_FILE_OPEN, 0);
         return true;
     case ID_APP_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
@@ -173,13 +173,13 @@ bool MainFrame::OnCommand(UINT id) noexcept
     case ID_WIZARD_BACK:
         // A Back posted before the idle pass disabled the button must not
         // leave step 3 under a running job.
-        if (!IsRendering()) view_->Back();
+        if (!IsBusy()) view_->Back();
         return true;
     case ID_WIZARD_NEXT:
-        if (!IsRendering()) view_->Next();
+        if (!IsBusy()) view_->Next();
         return true;
     case ID_STEP3_NEW:
-        if (IsRendering()) return true;  // the job still reads the project
+        if (IsBusy()) return true;  // the job still reads the project
         project_->Reset();
         view_->New();
         return true;

@@ -40,8 +40,8 @@ private:
     void OnDestroy() noexcept;
     bool OnCommand(UINT id) noexcept;
     void OnOpen() noexcept;
-    // A render is writing from the project: nothing may replace it.
-    bool IsRendering() noexcept;
+    // A render has the project: nothing may change it.
+    bool IsBusy() noexcept;
 
     HWND client_ = nullptr;
     HACCEL accelerators_ = nullptr;  // a resource: freed with the module

@@ -165,7 +165,7 @@ bool Step3Page::OnCommand(WPARAM wParam, LPARAM lParam) noexcept
     if (id != ID_STEP3_SAVE && id != ID_STEP3_LOCATE && id != ID_STEP3_NEW) return false;
     // The buttons are hidden while the job runs; a command that comes all
     // the same (posted before, or sent) must not touch the project.
-    if (IsProcessing()) return true;
+    if (IsBusy()) return true;
     switch (id) {
     case ID_STEP3_SAVE:
         OnSave();
@@ -182,9 +182,6 @@ bool Step3Page::OnCommand(WPARAM wParam, LPARAM lParam) noexcept
 
 void Step3Page::OnSave() noexcept
 {
-    // A job that has posted its failure may still be unwinding, reading the
-    // output path: the dialog must not change it under the worker.
-    if (IsJobThreadAlive()) return ShowProcessingFailed();
     if (!ChooseOutput()) return;
     if (!job_ || !job_->Start()) return ShowProcessingFailed();
     Show(State::kProcessing);

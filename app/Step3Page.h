@@ -25,11 +25,10 @@ public:
     ~Step3Page() override;
 
     // Nothing may change the project while the job runs.
-    bool CanGoBack() const override { return !IsProcessing(); }
+    bool CanGoBack() const override { return !IsBusy(); }
     bool CanGoNext() const override { return false; }
 
     State GetState() const noexcept { return state_; }
-    bool IsProcessing() const noexcept { return state_ == State::kProcessing; }
     // Back to the look it has before anything is saved.
     void ResetToReady() noexcept;
 
@@ -40,10 +39,8 @@ public:
     // smallest N not taken; "My Ringtone" without a song.
     static std::wstring UniqueOutputName(const std::wstring& source);
 
-    // While the job's thread lives the project must not change under it.
-    bool IsJobThreadAlive() const noexcept { return job_ && job_->IsThreadAlive(); }
-    // The project must stay as it is while this holds.
-    bool IsRendering() const noexcept { return job_ && job_->ReadsProject(); }
+    // A render has the project: nothing may change it while this holds.
+    bool IsBusy() const noexcept { return job_ && job_->IsBusy(); }
     RenderJob* Job() noexcept { return job_.get(); }
     VeProgressCtrl& ProgressBar() noexcept { return progress_; }
     BitmapButton& SaveButton() noexcept { return save_; }

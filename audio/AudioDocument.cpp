@@ -105,6 +105,12 @@ bool AudioDocument::LoadFrames(Mp3Decoder& decoder, const FrameSpan& span, Progr
     }
     NestedProgress load(progress, progress ? progress->Range() - progress->Position() : 0);
     Check(LoadPcmWav(wav, clip_, progress ? &load : nullptr));
+    // A song cut short on disk while it was read gives fewer frames than
+    // were asked for: that is no ringtone of the selection.
+    if (clip_.buffer.frames != span.end - span.first) {
+        clip_.Reset();
+        Raise();
+    }
     return true;
 }
 

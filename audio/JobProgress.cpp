@@ -40,17 +40,18 @@ void JobProgress::Cancel() noexcept
     ProgressRange::Cancel();
 }
 
-void JobProgress::PostEnd(JobEvent event) noexcept
+bool JobProgress::PostEnd(JobEvent event) noexcept
 {
     Exclusive hold(lock_);
-    if (ended_ || OwnCancelled()) return;
+    if (ended_ || OwnCancelled()) return false;
     ended_ = true;
     Post(event, Position());
+    return true;
 }
 
-void JobProgress::OnFail() noexcept { PostEnd(kJobFailed); }
+bool JobProgress::PostSuccess() noexcept { return PostEnd(kJobSucceeded); }
 
-void JobProgress::PostSuccess() noexcept { PostEnd(kJobSucceeded); }
+bool JobProgress::PostFailure() noexcept { return PostEnd(kJobFailed); }
 
 void JobProgress::Rearm() noexcept
 {

@@ -17,7 +17,9 @@ enum JobEvent : WPARAM {
 };
 
 // The root range of a render job: reports every move to a window, and the
-// job's end once: success or failure, unless it was cancelled first.
+// job's end once: success or failure, unless it was cancelled first. The job
+// posts its end itself once its body is over, so that the reason for a
+// failure is known before the window hears of it.
 class JobProgress final : public ProgressRange {
 public:
     explicit JobProgress(HWND target) noexcept : target_(target) {}
@@ -26,7 +28,10 @@ public:
     // Cancelling and posting exclude each other: once Cancel has returned,
     // no message follows.
     void Cancel() noexcept override;
-    void PostSuccess() noexcept;
+    // Each posts the end unless one was posted or a cancel came first; true
+    // when it did.
+    bool PostSuccess() noexcept;
+    bool PostFailure() noexcept;
     // Ready for another run: not failed, no end posted. A cancel stays.
     void Rearm() noexcept;
     // Whether the end of the run was posted.
@@ -34,11 +39,10 @@ public:
 
 protected:
     void OnPositionChanged() noexcept override;
-    void OnFail() noexcept override;
 
 private:
     void Post(JobEvent event, uint32_t value) noexcept;
-    void PostEnd(JobEvent event) noexcept;
+    bool PostEnd(JobEvent event) noexcept;
 
     HWND target_;
     mutable SRWLOCK lock_ = SRWLOCK_INIT;

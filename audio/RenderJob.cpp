@@ -5,185 +5,246 @@
 
 #include "audio/CpuYield.h"
 #include "audio/Mp3Encoder.h"
-#include "audio/RingtoneProject.h"
 #include "audio/TempFile.h"
 #include "io/FileUtil.h"
+#include "io/WriteErrors.h"
 
 namespace vorlune {
 namespace {
 
-// A write that failed for want of space, on the failing call or on the volume.
-bool OutOfSpace(DWORD error, const std::wstring& folder) noexcept
+bool IsDiskFull(DWORD error) noexcept { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// The song as the decoder finds it: whether it opens (for reading, shared
+// with readers), and its length and time of last write.
+struct SongStamp {
+    RenderFailure problem = RenderFailure::kNone;
+    DWORD error = NO_ERROR;
+    uint64_t size = 0;
+    uint64_t written = 0;
+
+    bool SameFile(const SongStamp& other) const noexcept { return size == other.size && written == other.written; }
+};
+
+SongStamp StampSong(const std::wstring& path) noexcept
 {
-    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return true;
-    ULARGE_INTEGER available{};
-    return !folder.empty() && GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr) &&
-           available.QuadPart < 1024 * 1024;
+    SongStamp stamp;
+    CriticalErrorsOff quiet;
+    KernelHandle song(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!song || !GetFileInformationByHandle(song.Get(), &info)) {
+        stamp.error = GetLastError();
+        switch (stamp.error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_NOT_READY:
+            stamp.problem = RenderFailure::kSongMissing;
+            break;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            stamp.problem = RenderFailure::kSongInUse;
+            break;
+        default:
+            stamp.problem = RenderFailure::kOther;
+            break;
+        }
+        return stamp;
+    }
+    stamp.size = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    stamp.written = uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32 | info.ftLastWriteTime.dwLowDateTime;
+    return stamp;
 }
 
 // What stands in the way of writing the ringtone, before anything is made.
-RenderFailure OutputProblem(const RingtoneProject& project) noexcept
+RenderFailure OutputProblem(const RenderRequest& request) noexcept
 {
-    if (project.outputPath.empty()) return RenderFailure::kOutputNotWritable;
-    if (IsSameFile(project.outputPath, project.sourcePath)) return RenderFailure::kOutputIsSong;
+    if (request.outputPath.empty()) return RenderFailure::kOutputNotWritable;
+    if (IsSameFile(request.outputPath, request.sourcePath)) return RenderFailure::kOutputIsSong;
     if (!Mp3Encoder::Instance().IsUsable()) return RenderFailure::kEncoderMissing;
     try {
-        if (!IsDirectory(FolderOf(project.outputPath))) return RenderFailure::kOutputFolderMissing;
+        if (!IsDirectory(FolderOf(request.outputPath))) return RenderFailure::kOutputFolderMissing;
     } catch (...) {
         return RenderFailure::kOther;
     }
     return RenderFailure::kNone;
 }
 
+// Whether another program holds the file at path so that it cannot be
+// replaced.
+bool HeldElsewhere(const std::wstring& path) noexcept
+{
+    KernelHandle file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file && (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION);
+}
+
+// Why the save stage failed, from the first error its files met.
+RenderFailure SaveProblem(const std::wstring& output, DWORD error) noexcept
+{
+    if (IsDiskFull(error)) return RenderFailure::kDiskFull;
+    switch (error) {
+    case NO_ERROR:
+        return RenderFailure::kOther;  // the encoder, not a file
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+        return RenderFailure::kOutputInUse;
+    case ERROR_ACCESS_DENIED:
+        // Replacing a file that is held open is denied too.
+        return HeldElsewhere(output) ? RenderFailure::kOutputInUse : RenderFailure::kOutputNotWritable;
+    default:
+        return RenderFailure::kOutputNotWritable;
+    }
+}
+
 }  // namespace
+
+RenderFailure SongProblem(const std::wstring& path, DWORD* error) noexcept
+{
+    const SongStamp stamp = StampSong(path);
+    if (error) *error = stamp.error;
+    return stamp.problem;
+}
 
 RenderJob::RenderJob(HWND target, RingtoneProject* project) noexcept : progress_(target), project_(project) {}
 
 RenderJob::~RenderJob()
 {
-    if (thread_) CancelAndWait();
+    Cancel();
+    Wait();
 }
 
-void RenderJob::RequestStop() noexcept { progress_.Cancel(); }
-bool RenderJob::IsStopRequested() const noexcept { return progress_.IsCancelled(); }
-
-bool RenderJob::Stop() noexcept
+void RenderJob::Wait() noexcept
 {
-    BeforeStop();
-    const bool threadExisted = thread_.Valid();
-    if (threadExisted && suspended_.exchange(0) != 0) ::ResumeThread(thread_.Get());
-    OnStop(threadExisted);
-    return threadExisted;
-}
-
-void RenderJob::OnStop(bool threadExisted) noexcept
-{
-    // Only a live thread is stopped: Start reaps an ended one through Stop
-    // and must not cancel the run it is about to begin.
-    if (threadExisted && IsThreadAlive()) RequestStop();
-}
-
-bool RenderJob::IsThreadAlive() const noexcept
-{
-    DWORD code = 0;
-    return thread_ && ::GetExitCodeThread(thread_.Get(), &code) && code == STILL_ACTIVE;
-}
-
-bool RenderJob::ExitCode(DWORD& code) const noexcept
-{
-    return thread_ && ::GetExitCodeThread(thread_.Get(), &code) && code != STILL_ACTIVE;
-}
-
-void RenderJob::WaitAndClose() noexcept
-{
+    if (!thread_) return;
     ::WaitForSingleObject(thread_.Get(), INFINITE);
     thread_.Reset();
-    threadId_ = 0;
 }
 
 bool RenderJob::Start() noexcept
 {
-    if (IsThreadAlive()) return false;
-    if (Stop()) WaitAndClose();
-    failure_.store(RenderFailure::kNone);
-    progress_.Rearm();
-
-    unsigned id = 0;
-    const uintptr_t h = ::_beginthreadex(nullptr, 0, &RenderJob::ThreadProc, this, CREATE_SUSPENDED, &id);
-    if (h == 0) return false;
-    thread_.Reset(reinterpret_cast<HANDLE>(h));
-    threadId_ = id;
-    suspended_.store(1);
-    if (::ResumeThread(thread_.Get()) == static_cast<DWORD>(-1)) {
-        // The thread never ran: let it go without a body.
-        ::TerminateThread(thread_.Get(), 1);
-        thread_.Reset();
-        suspended_.store(0);
+    if (busy_.load()) return false;
+    Wait();  // a thread past its body: it only has to return
+    try {
+        request_ = project_ ? project_->Request() : RenderRequest();
+    } catch (...) {
         return false;
     }
-    suspended_.store(0);
+    failure_.store(RenderFailure::kNone);
+    failureError_.store(NO_ERROR);
+    made_ = RingtoneShape();
+    progress_.Rearm();
+    busy_.store(true);
+    const uintptr_t h = ::_beginthreadex(nullptr, 0, &RenderJob::ThreadProc, this, 0, nullptr);
+    if (h == 0) {
+        busy_.store(false);
+        return false;
+    }
+    thread_.Reset(reinterpret_cast<HANDLE>(h));
     return true;
 }
 
-void RenderJob::CancelAndWait() noexcept
-{
-    // Also before Start, or before the body has begun its range: the flag
-    // is never cleared, so the body sees it at its first check.
-    RequestStop();
-    if (Stop()) WaitAndClose();
-}
-
-void RenderJob::SetFailure(RenderFailure why) noexcept
+void RenderJob::SetFailure(RenderFailure why, DWORD error) noexcept
 {
     RenderFailure none = RenderFailure::kNone;
-    failure_.compare_exchange_strong(none, why);
+    if (failure_.compare_exchange_strong(none, why)) failureError_.store(error);
 }
 
-void RenderJob::Finish(bool result) noexcept
+void RenderJob::Finish(bool made) noexcept
 {
-    if (result && !progress_.IsFailed()) {
+    if (made) {
+        busy_.store(false);
         progress_.PostSuccess();
-    } else {
-        // The first failure of the run has posted 4; this one does when no
-        // stage failed its range.
-        SetFailure(RenderFailure::kOther);
-        progress_.Fail();
+        return;
     }
-    // No end posted: a cancel came first and silenced it, so the run was
-    // cancelled. An end posted before the cancel stands, with its reason.
-    if (!progress_.EndPosted()) {
-        failure_.store(RenderFailure::kCancelled);
-        progress_.Fail();
+    // A stage that failed gave its reason before this; a run stopped by a
+    // cancel gave none.
+    const bool reasoned = failure_.load() != RenderFailure::kNone;
+    if (!reasoned) failure_.store(progress_.IsCancelled() ? RenderFailure::kCancelled : RenderFailure::kOther);
+    busy_.store(false);
+    // A cancel that silences the end makes a run without a reason a
+    // cancelled one.
+    if (!progress_.PostFailure() && !reasoned) failure_.store(RenderFailure::kCancelled);
+}
+
+bool RenderJob::OpenStage(AudioDocument& document)
+{
+    ProgressRange& root = progress_;
+    NestedProgress open(&root, kOpenUnits);
+    ClearWriteErrors();
+    const std::wstring& song = request_.sourcePath;
+    const SongStamp before = StampSong(song);
+    const bool ok = before.problem == RenderFailure::kNone &&
+                    document.OpenSelection(song, request_.selectionStart, request_.selectionEnd, &open);
+    if (!ok && !root.IsCancelled()) {
+        const DWORD error = FirstWriteError();
+        const SongStamp after = before.problem == RenderFailure::kNone ? StampSong(song) : before;
+        if (IsDiskFull(error))
+            SetFailure(RenderFailure::kTempDiskFull, error);
+        else if (after.problem != RenderFailure::kNone)
+            SetFailure(after.problem, after.error);
+        else if (!after.SameFile(before))
+            SetFailure(RenderFailure::kSongChanged);
+        else if (error != NO_ERROR)
+            SetFailure(RenderFailure::kOther, error);  // the temporary folder refused
+        else
+            SetFailure(RenderFailure::kSongUnreadable);
     }
+    return EndProgress(&open, ok);
+}
+
+bool RenderJob::EditStage(AudioDocument& document)
+{
+    ProgressRange& root = progress_;
+    NestedProgress edit(&root, kEditUnits);
+    ClearWriteErrors();
+    // Only the selection was decoded: the edit has the whole clip to fade.
+    const bool ok = EditForRingtone(document, 0.0, 1.0, request_.fadeIn, request_.fadeOut, edit);
+    if (!ok && !root.IsCancelled()) {
+        const DWORD error = FirstWriteError();
+        SetFailure(IsDiskFull(error) ? RenderFailure::kTempDiskFull : RenderFailure::kOther, error);
+    }
+    return EndProgress(&edit, ok);
+}
+
+bool RenderJob::SaveStage(AudioDocument& document)
+{
+    ProgressRange& root = progress_;
+    NestedProgress save(&root, kSaveUnits);
+    ClearWriteErrors();
+    const RenderFailure problem = OutputProblem(request_);
+    const bool ok = problem == RenderFailure::kNone && document.SaveMp3(request_.outputPath, &save);
+    if (problem != RenderFailure::kNone) {
+        SetFailure(problem);
+    } else if (!ok && !root.IsCancelled()) {
+        const DWORD error = FirstWriteError();
+        SetFailure(SaveProblem(request_.outputPath, error), error);
+    }
+    return EndProgress(&save, ok);
 }
 
 bool RenderJob::Run()
 {
     if (!project_ || progress_.IsCancelled()) return false;
-    RingtoneProject& project = *project_;
-    AudioDocument& document = project.document;
-    ProgressRange& root = progress_;
-    root.Begin(3100);
-    const auto goingOn = [&](bool ok) { return ok && !root.IsCancelled(); };
-
-    bool ok;
-    {
-        // Only the selection is decoded; the edit stage then has the whole
-        // clip to fade.
-        NestedProgress open(&root, 1000);
-        ok = FileExists(project.sourcePath);
-        if (!ok) {
-            SetFailure(RenderFailure::kSongMissing);
-        } else {
-            ok = document.OpenSelection(project.sourcePath, project.selectionStart, project.selectionEnd, &open);
-            const DWORD error = GetLastError();
-            if (!ok && !root.IsCancelled())
-                SetFailure(OutOfSpace(error, TempDirectory()) ? RenderFailure::kDiskFull
-                                                              : RenderFailure::kSongUnreadable);
-        }
-        EndProgress(&open, ok);
-    }
-    if (goingOn(ok)) {
-        NestedProgress edit(&root, 100);
-        ok = EditForRingtone(document, 0.0, 1.0, project.fadeIn != 0, project.fadeOut != 0, edit);
-        const DWORD error = GetLastError();
-        if (!ok && !root.IsCancelled())
-            SetFailure(OutOfSpace(error, TempDirectory()) ? RenderFailure::kDiskFull : RenderFailure::kOther);
-        EndProgress(&edit, ok);
-    }
-    if (goingOn(ok)) {
-        NestedProgress save(&root, 2000);
-        const RenderFailure problem = OutputProblem(project);
-        ok = problem == RenderFailure::kNone && document.SaveMp3(project.outputPath, &save);
-        const DWORD error = GetLastError();
-        if (problem != RenderFailure::kNone)
-            SetFailure(problem);
-        else if (!ok && !root.IsCancelled())
-            SetFailure(OutOfSpace(error, FolderOf(project.outputPath)) ? RenderFailure::kDiskFull
-                                                                        : RenderFailure::kOutputNotWritable);
-        EndProgress(&save, ok);
-    }
-    return goingOn(ok);
+    AudioDocument& document = project_->document;
+    // The clip's stores last as long as the run: once it has ended, nothing
+    // of the song stays in the temporary folder.
+    struct Release {
+        AudioDocument& document;
+        ~Release() { document.Clip().Reset(); }
+    } release{document};
+    progress_.Begin(kRenderUnits);
+    if (!OpenStage(document) || progress_.IsCancelled()) return false;
+    if (!EditStage(document) || progress_.IsCancelled()) return false;
+    const SampleBuffer& clip = document.Clip().buffer;
+    const RingtoneShape shape{clip.frames, clip.rate, clip.channels};
+    // Once saved the ringtone stands, whatever comes after.
+    if (!SaveStage(document)) return false;
+    made_ = shape;
+    return true;
 }
 
 unsigned RenderJob::Work() noexcept
@@ -192,19 +253,15 @@ unsigned RenderJob::Work() noexcept
     // which the platform refuses on a thread that never initialised COM.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     CpuYield::EnableOnThisThread(yield_);
-    bool result = false;
+    bool made = false;
     try {
-        Prepare();
-        running_.store(1);
-        result = Run();
+        made = Run() && !progress_.IsFailed();
     } catch (...) {
-        result = false;
+        made = false;
     }
-    running_.store(0);
-    result = result && !progress_.IsFailed() && !progress_.IsCancelled();
-    Finish(result);
+    Finish(made);
     if (SUCCEEDED(com)) ::CoUninitialize();
-    return failure_.load() == RenderFailure::kNone ? 0 : 1;
+    return made ? 0 : 1;
 }
 
 unsigned __stdcall RenderJob::ThreadProc(void* self)

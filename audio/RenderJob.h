@@ -3,13 +3,21 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
+#include <string>
 
 #include "audio/JobProgress.h"
+#include "audio/RingtoneProject.h"
 #include "win/Handle.h"
 
 namespace vorlune {
 
-class RingtoneProject;
+// The units of a render's root range: open the song (decode the selection in
+// the first half, load it in the second), edit it, save the ringtone.
+constexpr uint32_t kOpenUnits = 1000;
+constexpr uint32_t kEditUnits = 100;
+constexpr uint32_t kSaveUnits = 2000;
+constexpr uint32_t kRenderUnits = kOpenUnits + kEditUnits + kSaveUnits;
 
 // Why a render did not make its ringtone.
 enum class RenderFailure {
@@ -29,78 +37,88 @@ enum class RenderFailure {
     kOther,
 };
 
+// What stands in the way of reading the song now, as the decoder opens it:
+// kSongMissing, kSongInUse, kOther (with the system's error in *error) or
+// kNone.
+RenderFailure SongProblem(const std::wstring& path, DWORD* error = nullptr) noexcept;
+
+// The ringtone a run made.
+struct RingtoneShape {
+    int32_t frames = 0;
+    int32_t rate = 0;
+    uint16_t channels = 0;
+    double Seconds() const noexcept { return rate ? double(frames) / rate : 0.0; }
+};
+
 // Runs a job body on a worker thread of its own and reports through its root
-// range (JobProgress) to a window. The user interface starts it, and cancels
-// it by cancelling the root range and waiting for the thread.
+// range (JobProgress) to a window: the start, each position, then one end
+// (success or failure) unless a cancel came first.
 //
-// The root range's cancelled flag is the job's one stop request. It holds
-// whenever it is set, before Start too, and nothing clears it: a cancelled
-// job stays cancelled. A job posts exactly one end message (2 or 4) per run,
-// and none once it has been cancelled.
+// Start copies the project's request; the body reads nothing else of the
+// project and writes only its document, whose samples it releases before the
+// run ends. Two calls end a run: Cancel, which returns at once, and Wait,
+// which waits for the thread. The cancel is the root range's cancelled flag;
+// it holds whenever it is set, before Start too, and nothing clears it.
 class RenderJob {
 public:
     RenderJob(HWND target, RingtoneProject* project) noexcept;
-    // Cancels and waits for a thread that is still alive, so the worker never
-    // outlives the object it runs on.
+    // Cancels and waits, so the worker never outlives the object it runs on.
     virtual ~RenderJob();
     RenderJob(const RenderJob&) = delete;
     RenderJob& operator=(const RenderJob&) = delete;
 
-    // Cancels the root range.
-    virtual void RequestStop() noexcept;
-    virtual bool IsStopRequested() const noexcept;
-    // Resumes a thread still held suspended and cancels a live one; true
-    // when a thread existed.
-    virtual bool Stop() noexcept;
-
-    // Starts the body on a new thread. Does nothing (false) while a thread runs.
+    // Starts a run on a new thread. False, and nothing starts, while busy.
     bool Start() noexcept;
-    // Cancels, stops, and waits for the thread. Returns within the running
-    // stage's next check of its range.
-    void CancelAndWait() noexcept;
+    // The running stage stops at its next check of its range; no end
+    // message follows.
+    void Cancel() noexcept { progress_.Cancel(); }
+    // Waits for the thread of the last run to end and lets it go.
+    void Wait() noexcept;
+
+    // From Start until the body has ended, which is before its end message
+    // is posted: the project's document is the job's meanwhile, and the
+    // project must not change.
+    bool IsBusy() const noexcept { return busy_.load(); }
+
+    // Why the last run failed, set before its end is posted: kNone when the
+    // ringtone was made (even if a late cancel silenced the success),
+    // kCancelled when a cancel stopped it, else the stage's reason, which a
+    // later cancel does not replace.
+    RenderFailure Failure() const noexcept { return failure_.load(); }
+    // The system's error behind that reason, when there was one.
+    DWORD FailureError() const noexcept { return failureError_.load(); }
+    const RenderRequest& Request() const noexcept { return request_; }
+    // What the last run made; read once it has ended.
+    const RingtoneShape& Made() const noexcept { return made_; }
+    JobProgress& Progress() noexcept { return progress_; }
 
     // Whether the body's sample loops pause now and then for a window on a
     // busy machine (on by default). Set before Start.
     void SetYield(bool yield) noexcept { yield_ = yield; }
 
-    bool IsThreadAlive() const noexcept;
-    bool IsRunning() const noexcept { return running_.load() != 0; }
-    // Whether the body may still read the project: the thread lives and has
-    // not both returned from its body and posted its end. After that only
-    // the thread's own shutdown is left.
-    bool ReadsProject() const noexcept { return IsThreadAlive() && (IsRunning() || !progress_.EndPosted()); }
-    // The worker's exit code once it has ended (0 success, 1 failure).
-    bool ExitCode(DWORD& code) const noexcept;
-    // Why the last run failed; kNone after a success. Read it once the job
-    // has posted its end or its thread has been waited for.
-    RenderFailure Failure() const noexcept { return failure_.load(); }
-    JobProgress& Progress() noexcept { return progress_; }
-    RingtoneProject* Project() const noexcept { return project_; }
-
 protected:
-    // The job's body, run on the worker thread: the project's song becomes
-    // its ringtone. True on success. A class that gives another body must
-    // wait for the thread in its own destructor.
+    // The job's body, run on the worker thread: the request's song becomes
+    // its ringtone. True once the ringtone is in place. A class that gives
+    // another body must cancel and wait in its own destructor.
     virtual bool Run();
-    virtual void Prepare() {}
-    // Reports the result: success posted, failure spread to the root range.
-    virtual void Finish(bool result) noexcept;
-    virtual void BeforeStop() noexcept {}
-    virtual void OnStop(bool threadExisted) noexcept;
     // Keeps the first reason given in a run.
-    void SetFailure(RenderFailure why) noexcept;
+    void SetFailure(RenderFailure why, DWORD error = NO_ERROR) noexcept;
 
 private:
     static unsigned __stdcall ThreadProc(void* self);
     unsigned Work() noexcept;
-    void WaitAndClose() noexcept;
+    void Finish(bool made) noexcept;
+    bool OpenStage(AudioDocument& document);
+    bool EditStage(AudioDocument& document);
+    bool SaveStage(AudioDocument& document);
 
     KernelHandle thread_;
-    unsigned threadId_ = 0;
-    std::atomic<LONG> suspended_{0};
-    std::atomic<LONG> running_{0};
+    std::atomic<bool> busy_{false};
     std::atomic<RenderFailure> failure_{RenderFailure::kNone};
+    std::atomic<DWORD> failureError_{NO_ERROR};
     bool yield_ = true;
+    RenderRequest request_;
+    RingtoneShape made_;
     JobProgress progress_;
     RingtoneProject* project_;
 };

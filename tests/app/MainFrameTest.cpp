@@ -196,14 +196,15 @@ TEST_F(WizardRealInput, OpenWaitsWhileARenderRuns)
     Step3Page& step3 = frame.View().Step3();
     ASSERT_NE(step3.Job(), nullptr);
     ASSERT_TRUE(step3.Job()->Start());
-    ASSERT_TRUE(step3.IsJobThreadAlive());
+    ASSERT_TRUE(step3.IsBusy());
     DialogAnswerer answerer([](HWND box) { Press(box, IDCANCEL); });
     Command(ID_FILE_OPEN);
     Command(ID_STEP1_CHOOSE_SONG);  // would post an Open
     test::PumpPending();
-    const bool stillAlive = step3.IsJobThreadAlive();
-    step3.Job()->CancelAndWait();
-    ASSERT_TRUE(stillAlive) << "the render ended too soon to tell";
+    const bool stillBusy = step3.IsBusy();
+    step3.Job()->Cancel();
+    step3.Job()->Wait();
+    ASSERT_TRUE(stillBusy) << "the render ended too soon to tell";
     EXPECT_EQ(answerer.answered, 0);
     EXPECT_EQ(project.sourcePath, song);
 }

@@ -6,6 +6,8 @@
 #include "audio/Mp3Decoder.h"
 #include "audio/RenderJob.h"
 #include "audio/RingtoneProject.h"
+#include "io/FileMapping.h"
+#include "io/WriteErrors.h"
 #include "support/FakePropertyStore.h"
 #include "support/Fixtures.h"
 #include "support/MessageRecorder.h"
@@ -35,14 +37,17 @@ struct Render {
     MessageRecorder window;
     std::vector<std::pair<WPARAM, LPARAM>> messages;
     RenderFailure failure = RenderFailure::kNone;
+    DWORD error = NO_ERROR;
 
     // The job's one end message: kJobSucceeded or kJobFailed; -1 for none or more.
     int Run()
     {
         RenderJob job(window.Hwnd(), &project);
         if (!job.Start()) return -2;
-        window.PumpUntil([&] { return !job.IsThreadAlive(); }, 120000);
+        window.PumpUntil([&] { return !job.IsBusy(); }, 120000);
+        job.Wait();
         failure = job.Failure();
+        error = job.FailureError();
         window.PumpPending();
         Collect();
         int end = -1, ends = 0;
@@ -104,9 +109,7 @@ TEST(Render, ASelectionWithBothFadesBecomesAFadedRingtone)
     }
     EXPECT_EQ(r.messages.back(), std::make_pair(WPARAM(kJobSucceeded), LPARAM(3100)));
 
-    // Only the loaded document's two channel stores remain, until it is reset.
-    EXPECT_EQ(test::CountTempFiles(L"~Ve*"), tempBefore + 2);
-    r.project.Reset();
+    // The job let go of the song's stores before it said it was done.
     EXPECT_EQ(test::CountTempFiles(L"~Ve*"), tempBefore);
     EXPECT_EQ(test::ReadAll(song), songBytes);  // the song is only read
 
@@ -225,8 +228,8 @@ TEST(Render, ACancelledJobPostsNothingMoreAndCleansUp)
                 if (m.msg == WM_JOB_PROGRESS && m.wParam == kJobPosition) return true;
             return false;
         }));
-        job.CancelAndWait();
-        EXPECT_FALSE(job.IsThreadAlive());
+        job.Cancel();
+        job.Wait();
     }
     r.window.PumpPending();
     r.Collect();
@@ -234,7 +237,6 @@ TEST(Render, ACancelledJobPostsNothingMoreAndCleansUp)
         EXPECT_NE(m.first, WPARAM(kJobSucceeded));
         EXPECT_NE(m.first, WPARAM(kJobFailed));
     }
-    r.project.Reset();
     EXPECT_EQ(test::CountTempFiles(L"~Ve*"), tempBefore);
 }
 
@@ -320,6 +322,8 @@ TEST(Render, TheOldOutputSurvivesEveryFailureAndCancel)
     const std::wstring song = FixturePath(L"mp3\\long-44100-2.mp3"), output = test::TempDirectory() + L"ring.mp3";
     const std::vector<uint8_t> old(3000, uint8_t(0x5A));
     ASSERT_TRUE(test::WriteAll(output, old.data(), old.size()));
+    TempPath copy(L".mp3");  // of the song, for another program to hold
+    ASSERT_TRUE(CopyFileW(song.c_str(), copy.Path().c_str(), FALSE));
     const int files = test::CountTempFiles(L"*");
     const auto expectUntouched = [&](const char* what, int stores) {
         EXPECT_EQ(test::ReadAll(output), old) << what;
@@ -345,22 +349,71 @@ TEST(Render, TheOldOutputSurvivesEveryFailureAndCancel)
     ASSERT_TRUE(test::WriteAll(output, old.data(), old.size()));
 
     // Jobs that fail say why and post one "failed".
+    DWORD error = NO_ERROR;
     const auto failure = [&](const std::wstring& source, const std::wstring& out) {
         Render r;
         r.project.sourcePath = source;
         r.project.outputPath = out;
         r.project.SetSelection(0.4, 0.5);
         EXPECT_EQ(r.Run(), int(kJobFailed));
+        error = r.error;
         return r.failure;
     };
     EXPECT_EQ(failure(test::TempDirectory() + L"gone.mp3", output), RenderFailure::kSongMissing);
-    EXPECT_EQ(failure(FixturePath(L"mp3\\text.mp3"), output), RenderFailure::kSongUnreadable);
     EXPECT_EQ(failure(song, test::TempDirectory() + L"no folder\\ring.mp3"), RenderFailure::kOutputFolderMissing);
     EXPECT_EQ(failure(song, song), RenderFailure::kOutputIsSong);
+    // Another program holds the old file, or the song, without sharing it.
     HANDLE held = CreateFileW(output.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(failure(song, output), RenderFailure::kOutputNotWritable);  // another program holds it
+    EXPECT_EQ(failure(song, output), RenderFailure::kOutputInUse);
+    CloseHandle(held);
+    held = CreateFileW(copy.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(failure(copy, output), RenderFailure::kSongInUse);
     CloseHandle(held);
     expectUntouched("failed jobs", 2);
+
+    // The same damaged song again and again, cancelled as soon as its
+    // failure is heard (a window closing): always the one true reason.
+    for (int i = 0; i < 6; ++i) {
+        Render r;
+        r.project.sourcePath = FixturePath(L"mp3\\text.mp3");
+        r.project.outputPath = output;
+        RenderJob job(r.window.Hwnd(), &r.project);
+        ASSERT_TRUE(job.Start());
+        ASSERT_TRUE(r.window.PumpUntil([&] {
+            r.Collect();
+            return !r.messages.empty() && r.messages.back().first == kJobFailed;
+        }));
+        job.Cancel();
+        job.Wait();
+        EXPECT_EQ(job.Failure(), RenderFailure::kSongUnreadable) << i;
+    }
+
+    // A disk that fills up, or refuses, in each stage that writes: the
+    // decoded selection and its stores in the temporary folder, then the
+    // ringtone beside the old file.
+    int64_t frames = 0;
+    long rate = 0;
+    int channels = 0;
+    ASSERT_TRUE(Mp3Decoder().Probe(song, frames, rate, channels));
+    const FrameSpan span = SelectionFrames(0.4, 0.5, frames);
+    const uint64_t W = MappedWindowSize(), samples = uint64_t(span.end - span.first) * channels;
+    const uint64_t decoded = (44 + samples * 2 + W - 1) / W * W, stores = samples * 4;
+    struct Fault {
+        uint64_t room;
+        DWORD error;
+        RenderFailure why;
+    };
+    for (const Fault& f : {Fault{0, ERROR_DISK_FULL, RenderFailure::kTempDiskFull},
+                           Fault{decoded, ERROR_DISK_FULL, RenderFailure::kTempDiskFull},
+                           Fault{decoded + stores + 4096, ERROR_DISK_FULL, RenderFailure::kDiskFull},
+                           Fault{0, ERROR_ACCESS_DENIED, RenderFailure::kOther},
+                           Fault{decoded + stores + 4096, ERROR_ACCESS_DENIED, RenderFailure::kOutputNotWritable}}) {
+        LimitWrites(f.room, f.error);
+        EXPECT_EQ(failure(song, output), f.why) << f.room;
+        UnlimitWrites();
+        EXPECT_EQ(error, f.error) << f.room;
+        expectUntouched("a full or refusing disk", 2);
+    }
 
     // Jobs cancelled right after Start and once each stage has begun (the
     // open one in the job's own range), as a window would: no end message.
@@ -374,16 +427,16 @@ TEST(Render, TheOldOutputSurvivesEveryFailureAndCancel)
         r.window.PumpUntil([&] {
             for (const auto& m : r.window.Messages())
                 if (m.msg == WM_JOB_PROGRESS && m.wParam == kJobPosition && uint32_t(m.lParam) >= mark) return true;
-            return mark == 0 || !job.IsThreadAlive();
+            return mark == 0 || !job.IsBusy();
         });
         const DWORD t0 = GetTickCount();
-        job.CancelAndWait();
+        job.Cancel();
+        job.Wait();
         EXPECT_LT(GetTickCount() - t0, 3000u) << mark;
         EXPECT_EQ(job.Failure(), RenderFailure::kCancelled) << mark;
         r.window.PumpPending();
         r.Collect();
         for (const auto& m : r.messages) EXPECT_TRUE(m.first != kJobSucceeded && m.first != kJobFailed) << mark;
-        r.project.Reset();
         expectUntouched("cancelled job", 2);
     }
 }
