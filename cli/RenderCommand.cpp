@@ -32,8 +32,19 @@ const wchar_t kUsage[] =
     L"Many phones take ringtones of up to 40 s (some only 30 s): a longer one is\n"
     L"made, with a note.\n"
     L"\n"
-    L"Exit codes: 0 done, 1 the ringtone could not be made, 2 wrong arguments.\n"
-    L"Ctrl+C stops the work and removes what was written.\n";
+    L"Exit codes:\n"
+    L"  0    done\n"
+    L"  1    the ringtone could not be made; the reason follows: the song missing,\n"
+    L"       in use by another program, damaged, or changed while it was read;\n"
+    L"       lame_enc.dll missing; the ringtone's folder missing or not writable;\n"
+    L"       the file it replaces in use; the disk (or the temporary folder's) full\n"
+    L"  2    wrong arguments\n"
+    L"  130  stopped by Ctrl+C, Ctrl+Break or closing the console: the work stops\n"
+    L"       and what was written is removed\n"
+    L"Whatever happens, a file that stood at OUT.mp3 stays as it was unless the\n"
+    L"ringtone is made. A kill (SIGKILL, or SIGTERM under Wine) ends the program at\n"
+    L"once: its temporary files are removed with it, except the ringtone's beside\n"
+    L"OUT.mp3, which the next render into that folder removes.\n";
 
 namespace {
 

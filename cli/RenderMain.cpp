@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -106,9 +107,9 @@ public:
 private:
     static std::wstring Stage(uint32_t position)
     {
-        if (position < 500) return L"decoding   ";
-        if (position < 1000) return L"loading    ";
-        if (position < 1100) return L"editing    ";
+        if (position < kOpenUnits / 2) return L"decoding   ";
+        if (position < kOpenUnits) return L"loading    ";
+        if (position < kOpenUnits + kEditUnits) return L"editing    ";
         return L"encoding   ";
     }
     bool console_;
@@ -122,30 +123,79 @@ std::wstring FullPath(const std::wstring& path)
     return n && n < buf.size() ? std::wstring(buf.data(), n) : path;
 }
 
-// What the user reads when the job could not make the ringtone.
-std::wstring Reason(RenderFailure why, const std::wstring& song, const std::wstring& output)
+// The system's own words for an error.
+std::wstring SystemText(DWORD error)
 {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring words = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(error);
+    LocalFree(text);
+    while (!words.empty() && (iswspace(words.back()) || words.back() == L'.')) words.pop_back();
+    return words;
+}
+
+// What the user reads when the ringtone could not be made, with the
+// system's words for the error behind it.
+std::wstring Reason(RenderFailure why, DWORD error, const std::wstring& song, const std::wstring& output)
+{
+    std::wstring text;
     switch (why) {
     case RenderFailure::kSongMissing:
-        return L"cannot find the song: " + song;
+        text = L"cannot find the song: " + song;
+        break;
+    case RenderFailure::kSongInUse:
+        text = L"the song is in use by another program: " + song;
+        break;
     case RenderFailure::kSongUnreadable:
-        return L"not an MP3 song, or a damaged one: " + song;
+        text = L"not an MP3 song, or a damaged one: " + song;
+        break;
+    case RenderFailure::kSongChanged:
+        text = L"the song changed or was cut short while it was read: " + song;
+        break;
     case RenderFailure::kEncoderMissing:
-        return L"the encoder library lame_enc.dll was not found next to vorlune-render.exe or in the system "
+        text = L"the encoder library lame_enc.dll was not found next to vorlune-render.exe or in the system "
                L"folder";
+        break;
     case RenderFailure::kOutputFolderMissing:
-        return L"the folder for the ringtone does not exist: " + FolderOf(output);
+        text = L"the folder for the ringtone does not exist: " + FolderOf(output);
+        break;
     case RenderFailure::kOutputNotWritable:
-        return L"the ringtone could not be written: " + output;
+        text = L"the ringtone could not be written: " + output;
+        break;
+    case RenderFailure::kOutputInUse:
+        text = L"another program holds the file the ringtone would replace: " + output;
+        break;
     case RenderFailure::kOutputIsSong:
-        return L"the ringtone would overwrite the song: " + output;
+        text = L"the ringtone would overwrite the song: " + output;
+        break;
     case RenderFailure::kDiskFull:
-        return L"the disk is full";
+        text = L"the disk is full: no room for the ringtone in " + FolderOf(output);
+        break;
+    case RenderFailure::kTempDiskFull:
+        text = L"the disk is full: no room in the temporary folder " + TempDirectory();
+        break;
     case RenderFailure::kCancelled:
-        return L"stopped";
+        text = L"stopped";
+        break;
     default:
-        return L"the ringtone could not be made";
+        text = L"the ringtone could not be made";
+        break;
     }
+    return error == NO_ERROR ? text : text + L" (" + SystemText(error) + L")";
+}
+
+// The file's size from its directory entry, also for a path longer than
+// MAX_PATH.
+uint64_t FileSize(const std::wstring& path)
+{
+    std::wstring name = path;
+    if (name.size() >= MAX_PATH && name.compare(0, 4, L"\\\\?\\") != 0)
+        name = name.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + name.substr(2) : L"\\\\?\\" + name;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
 }
 
 std::wstring Megabytes(uint64_t bytes)
@@ -227,7 +277,12 @@ int wmain(int argc, wchar_t** argv)
     long rate = 0;
     int channels = 0;
     Mp3Decoder probe;
-    if (!probe.Probe(song, frames, rate, channels)) return Fail(L"not an MP3 song, or a damaged one: " + song);
+    if (!probe.Probe(song, frames, rate, channels)) {
+        DWORD systemError = NO_ERROR;
+        const RenderFailure why = SongProblem(song, &systemError);
+        if (why == RenderFailure::kNone) return Fail(Reason(RenderFailure::kSongUnreadable, NO_ERROR, song, output));
+        return Fail(Reason(why, why == RenderFailure::kOther ? systemError : NO_ERROR, song, output));
+    }
     const double songSeconds = double(frames) / double(rate);
     double start = 0, end = 1;
     if (!SelectionFractions(options, songSeconds, start, end, error)) {
@@ -235,9 +290,10 @@ int wmain(int argc, wchar_t** argv)
         return kUsageError;
     }
     // The job finds these too, but only after decoding the song.
-    if (IsSameFile(song, output)) return Fail(Reason(RenderFailure::kOutputIsSong, song, output));
-    if (!IsDirectory(FolderOf(output))) return Fail(Reason(RenderFailure::kOutputFolderMissing, song, output));
-    if (!Mp3Encoder::Instance().IsUsable()) return Fail(Reason(RenderFailure::kEncoderMissing, song, output));
+    const auto refuse = [&](RenderFailure why) { return Fail(Reason(why, NO_ERROR, song, output)); };
+    if (IsSameFile(song, output)) return refuse(RenderFailure::kOutputIsSong);
+    if (!IsDirectory(FolderOf(output))) return refuse(RenderFailure::kOutputFolderMissing);
+    if (!Mp3Encoder::Instance().IsUsable()) return refuse(RenderFailure::kEncoderMissing);
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
@@ -271,24 +327,19 @@ int wmain(int argc, wchar_t** argv)
         }
     };
 
-    int result = -1;
     RenderFailure why = RenderFailure::kNone;
+    DWORD systemError = NO_ERROR;
+    RingtoneShape made;
     {
         RenderJob job(window, &project);
         // No window here to keep responsive: the job may use the processor
         // without pausing.
         job.SetYield(false);
         if (!job.Start()) return Fail(L"cannot start the render thread");
+        bool ended = false;
         MSG msg;
-        while (result < 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == WM_INTERRUPTED || g_interrupted) {
-                job.CancelAndWait();
-                // A job that had already ended says how; one that had not
-                // was stopped and kept nothing.
-                why = job.Failure();
-                result = !job.Progress().EndPosted() ? kInterrupted : why == RenderFailure::kNone ? kDone : kFailed;
-                break;
-            }
+        while (!ended && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message == WM_INTERRUPTED || g_interrupted) break;
             if (msg.message != WM_JOB_PROGRESS || msg.hwnd != window) {
                 DispatchMessageW(&msg);
                 continue;
@@ -299,33 +350,30 @@ int wmain(int argc, wchar_t** argv)
                 bar.Show(0, value);
                 break;
             case kJobPosition:
-                passed(500, L"decode", value);
-                passed(1000, L"load", value);
-                passed(1100, L"edit", value);
-                passed(3100, L"encode and tags", value);
+                passed(kOpenUnits / 2, L"decode", value);
+                passed(kOpenUnits, L"load", value);
+                passed(kOpenUnits + kEditUnits, L"edit", value);
+                passed(kRenderUnits, L"encode and tags", value);
                 lastPosition = value;
-                bar.Show(value, 3100);
+                bar.Show(value, kRenderUnits);
                 break;
             case kJobSucceeded:
-                bar.Show(3100, 3100);
-                result = kDone;
+                bar.Show(kRenderUnits, kRenderUnits);
+                ended = true;
                 break;
             case kJobFailed:
-                lastPosition = value;
-                result = kFailed;
+                ended = true;
                 break;
             }
         }
         bar.Done();
-        if (result < 0) {  // the loop ended without an answer from the job
-            job.CancelAndWait();
-            result = kFailed;
-        }
-        if (!g_interrupted) {
-            // The end message was posted as the body ended; its reason is set.
-            job.CancelAndWait();
-            why = job.Failure();
-        }
+        // Interrupted before the job's end: stop it. A job that had made the
+        // ringtone or failed already says so all the same.
+        if (!ended) job.Cancel();
+        job.Wait();
+        why = job.Failure();
+        systemError = job.FailureError();
+        made = job.Made();
     }
     const double elapsed = Now() - t0;
     SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
@@ -334,21 +382,20 @@ int wmain(int argc, wchar_t** argv)
 
     // The job leaves nothing behind when it fails or is stopped, and what
     // stood at the output path stays as it was.
-    if (result == kInterrupted) {
+    if (why == RenderFailure::kCancelled) {
         Err(L"vorlune-render: stopped; nothing was kept\n");
         return kInterrupted;
     }
-    if (result != kDone) return Fail(Reason(why, song, output));
+    if (why != RenderFailure::kNone) return Fail(Reason(why, systemError, song, output));
 
-    const AudioClip& clip = project.document.Clip();
     Out(L"Ringtone: " + output + L"\n");
     // Many phones refuse longer ringtones; the user may still want it.
-    const bool tooLong = clip.Duration() > 40.0;
-    Out(L"Duration: " + FormatTime(clip.Duration()) + L" (" + std::to_wstring(clip.buffer.rate) + L" Hz, " +
-        (clip.buffer.channels == 2 ? L"stereo" : L"mono") + L")" +
+    const bool tooLong = made.Seconds() > 40.0;
+    Out(L"Duration: " + FormatTime(made.Seconds()) + L" (" + std::to_wstring(made.rate) + L" Hz, " +
+        (made.channels == 2 ? L"stereo" : L"mono") + L")" +
         (tooLong ? L"; note: longer than 40 s, the longest ringtone many phones accept (some take 30 s)" : L"") +
         L"\n");
-    Out(L"Size:     " + Megabytes(GetFileSizeByName(output)) + L"\n");
+    Out(L"Size:     " + Megabytes(FileSize(output)) + L"\n");
     Out(L"Time:     " + Seconds(elapsed) + L"\n");
     if (options.verbose) {
         std::wstring line = L"Stages:  ";

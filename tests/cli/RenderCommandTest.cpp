@@ -101,12 +101,18 @@ TEST_F(RenderProgram, MakesARingtoneAndSaysWhatItMade)
 {
     const std::wstring song = test::FixturePath(L"mp3\\render-stereo.mp3");
     ASSERT_FALSE(song.empty());
-    test::TempPath out(L" рингтон.mp3");
+    // A path longer than MAX_PATH.
+    test::TempDir dir;
+    const std::wstring folder = dir.File(std::wstring(120, L'd'));
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring out = folder + L"\\" + std::wstring(140, L'r') + L" рингтон.mp3";
     const test::ChildResult r =
         Run(Quoted(song) + L" " + Quoted(out) + L" --start 0:05 --end 75% --fade-in --fade-out --verbose");
     ASSERT_TRUE(r.finished) << r.problem;
     EXPECT_EQ(r.exitCode, 0u) << r.output;
     EXPECT_NE(r.output.find("Ringtone: "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Size:     "), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("Size:     0.0 KB"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Duration: 0:10.000 (44100 Hz, stereo)"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Stages:"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("progress 100%"), std::string::npos) << r.output;  // plain lines: not a console
@@ -166,7 +172,7 @@ TEST_F(RenderProgram, ClearErrorsAndExitCodes)
         {Quoted(song) + L" " + Quoted(out) + L" --start later", 2, "not a time: later"},
         {Quoted(song) + L" " + Quoted(out) + L" --start 20", 2, "past the end of the song"},
         {Quoted(song) + L" " + Quoted(out) + L" --start 5 --end 4", 2, "must come after"},
-        {L"--help", 0, "Exit codes"},
+        {L"--help", 0, "130  stopped by Ctrl+C"},
         {Quoted(test::TempDirectory() + L"gone.mp3") + L" " + Quoted(out), 1, "cannot find the song"},
         {Quoted(test::FixturePath(L"mp3\\text.mp3")) + L" " + Quoted(out), 1, "not an MP3 song"},
         {Quoted(song) + L" " + Quoted(song), 1, "would overwrite the song"},
@@ -179,6 +185,15 @@ TEST_F(RenderProgram, ClearErrorsAndExitCodes)
         EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
     }
     EXPECT_FALSE(test::Exists(out));
+
+    // A song another program holds without sharing it.
+    test::TempPath held(L".mp3");
+    ASSERT_TRUE(CopyFileW(song.c_str(), held.Path().c_str(), FALSE));
+    HANDLE other = CreateFileW(held.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const test::ChildResult r = Run(Quoted(held) + L" " + Quoted(out));
+    CloseHandle(other);
+    EXPECT_EQ(r.exitCode, 1u) << r.output;
+    EXPECT_NE(r.output.find("the song is in use by another program"), std::string::npos) << r.output;
 }
 
 TEST_F(RenderProgram, WithoutTheEncoderLibraryItSaysSo)
@@ -207,18 +222,26 @@ TEST_F(RenderProgram, WithoutTheEncoderLibraryItSaysSo)
 
 TEST_F(RenderProgram, AKilledRenderLeavesNoCopyOfTheSongBehind)
 {
-    // Killed as soon as the song is in temporary files (in the folder the child shares with us).
+    // Killed as it encodes, the ringtone begun beside the old one, the song
+    // in temporary files (in the folder the child shares with us).
     test::TempDir work;
-    bool holding = false;
+    const std::wstring song = test::FixturePath(L"mp3\\long-44100-2.mp3");
+    ASSERT_TRUE(test::WriteFileBytes(work.File(L"ring.mp3"), "old"));
+    bool encoding = false;
     const test::ChildResult r = test::RunChild(
-        test::FromBuildPath(VORLUNE_RENDER_EXE),
-        Quoted(test::FixturePath(L"mp3\\long-44100-2.mp3")) + L" " + Quoted(work.File(L"ring.mp3")) + L" --fade-in",
-        {}, 120000, [&] { return holding = test::CountTempFiles(L"~Ve*") > 0; });
-    ASSERT_TRUE(holding) << r.output;
+        test::FromBuildPath(VORLUNE_RENDER_EXE), Quoted(song) + L" " + Quoted(work.File(L"ring.mp3")) + L" --fade-in",
+        {}, 120000, [&] { return encoding = test::Exists(work.File(L"~Ve001.mp3")); });
+    ASSERT_TRUE(encoding) << r.output;
     // The system deletes them as it closes the dead process's handles.
     for (int i = 0; i < 200 && test::CountTempFiles(L"~Ve*"); ++i) Sleep(10);
     EXPECT_EQ(test::CountTempFiles(L"~Ve*"), 0);
-    EXPECT_FALSE(test::Exists(work.File(L"ring.mp3")));
+    EXPECT_EQ(test::ReadFileBytes(work.File(L"ring.mp3")), "old");
+
+    // The next render into the folder removes what the dead one left.
+    ASSERT_EQ(Run(Quoted(song) + L" " + Quoted(work.File(L"new.mp3")) + L" --end 2").exitCode, 0u);
+    EXPECT_FALSE(test::Exists(work.File(L"~Ve001.mp3")));
+    EXPECT_TRUE(test::Exists(work.File(L"new.mp3")));
+    EXPECT_EQ(test::ReadFileBytes(work.File(L"ring.mp3")), "old");
 }
 
 }  // namespace
