@@ -179,7 +179,7 @@ bool MainFrame::OnCommand(UINT id) noexcept
         if (!IsBusy()) view_->Next();
         return true;
     case ID_STEP3_NEW:
-        if (IsBusy()) return true;  // the job still reads the project
+        if (IsBusy()) return true;  // the job still has the project
         project_->Reset();
         view_->New();
         return true;

@@ -87,7 +87,6 @@ public:
     RenderFailure Failure() const noexcept { return failure_.load(); }
     // The system's error behind that reason, when there was one.
     DWORD FailureError() const noexcept { return failureError_.load(); }
-    const RenderRequest& Request() const noexcept { return request_; }
     // What the last run made; read once it has ended.
     const RingtoneShape& Made() const noexcept { return made_; }
     JobProgress& Progress() noexcept { return progress_; }

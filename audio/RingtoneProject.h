@@ -38,7 +38,10 @@ public:
     void SetSelection(double a, double b) noexcept;
     std::wstring GetSourcePath() const { return sourcePath; }
     std::wstring GetOutputPath() const { return outputPath; }
-    RenderRequest Request() const { return {sourcePath, outputPath, selectionStart, selectionEnd, fadeIn != 0, fadeOut != 0}; }
+    RenderRequest Request() const
+    {
+        return {sourcePath, outputPath, selectionStart, selectionEnd, fadeIn != 0, fadeOut != 0};
+    }
 };
 
 // Crop to the selection, then the fades: the edit stage of a render.

@@ -55,6 +55,14 @@ struct Render {
             if (m.first == kJobSucceeded || m.first == kJobFailed) end = int(m.first), ++ends;
         return ends == 1 ? end : -1;
     }
+    // Whether the window has had the job message `event`, with a value of
+    // at least `atLeast`.
+    bool Heard(WPARAM event, uint32_t atLeast = 0) const
+    {
+        for (const auto& m : window.Messages())
+            if (m.msg == WM_JOB_PROGRESS && m.wParam == event && uint32_t(m.lParam) >= atLeast) return true;
+        return false;
+    }
     void Collect()
     {
         messages.clear();
@@ -223,11 +231,7 @@ TEST(Render, ACancelledJobPostsNothingMoreAndCleansUp)
         RenderJob job(r.window.Hwnd(), &r.project);
         ASSERT_TRUE(job.Start());
         // Cancel once the job has made some progress, as the window would.
-        ASSERT_TRUE(r.window.PumpUntil([&] {
-            for (const auto& m : r.window.Messages())
-                if (m.msg == WM_JOB_PROGRESS && m.wParam == kJobPosition) return true;
-            return false;
-        }));
+        ASSERT_TRUE(r.window.PumpUntil([&] { return r.Heard(kJobPosition); }));
         job.Cancel();
         job.Wait();
     }
@@ -379,10 +383,7 @@ TEST(Render, TheOldOutputSurvivesEveryFailureAndCancel)
         r.project.outputPath = output;
         RenderJob job(r.window.Hwnd(), &r.project);
         ASSERT_TRUE(job.Start());
-        ASSERT_TRUE(r.window.PumpUntil([&] {
-            r.Collect();
-            return !r.messages.empty() && r.messages.back().first == kJobFailed;
-        }));
+        ASSERT_TRUE(r.window.PumpUntil([&] { return r.Heard(kJobFailed); }));
         job.Cancel();
         job.Wait();
         EXPECT_EQ(job.Failure(), RenderFailure::kSongUnreadable) << i;
@@ -424,11 +425,7 @@ TEST(Render, TheOldOutputSurvivesEveryFailureAndCancel)
         r.project.fadeIn = r.project.fadeOut = 1;
         RenderJob job(r.window.Hwnd(), &r.project);
         ASSERT_TRUE(job.Start());
-        r.window.PumpUntil([&] {
-            for (const auto& m : r.window.Messages())
-                if (m.msg == WM_JOB_PROGRESS && m.wParam == kJobPosition && uint32_t(m.lParam) >= mark) return true;
-            return mark == 0 || !job.IsBusy();
-        });
+        r.window.PumpUntil([&] { return mark == 0 || r.Heard(kJobPosition, mark) || !job.IsBusy(); });
         const DWORD t0 = GetTickCount();
         job.Cancel();
         job.Wait();
