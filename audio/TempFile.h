@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "io/PathText.h"
+
 namespace vorlune {
 
 // Names and creates a new temporary file. With no arguments: a "~Ve" file made
@@ -58,11 +60,5 @@ private:
     std::wstring target_;
     std::wstring path_;
 };
-
-// The folder part of a path, without its last backslash; empty when none.
-std::wstring FolderOf(const std::wstring& path);
-
-// Whether the path names an existing folder.
-bool IsDirectory(const std::wstring& path);
 
 }  // namespace vorlune

@@ -15,6 +15,7 @@
 #include "audio/RenderJob.h"
 #include "audio/RingtoneProject.h"
 #include "audio/TempFile.h"
+#include "io/PathText.h"
 #include "cli/RenderCommand.h"
 #include "io/FileUtil.h"
 
@@ -114,13 +115,6 @@ private:
     bool console_;
     int shown_ = -1;
 };
-
-std::wstring FullPath(const std::wstring& path)
-{
-    std::vector<wchar_t> buf(32768);
-    const DWORD n = GetFullPathNameW(path.c_str(), DWORD(buf.size()), buf.data(), nullptr);
-    return n && n < buf.size() ? std::wstring(buf.data(), n) : path;
-}
 
 // What the user reads when the job could not make the ringtone.
 std::wstring Reason(RenderFailure why, const std::wstring& song, const std::wstring& output)
