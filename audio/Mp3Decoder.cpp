@@ -199,10 +199,15 @@ void Mp3Decoder::Open(const std::wstring& mp3Path, Length length)
     Check(mpg123_format_none(handle_) == MPG123_OK);
     Check(mpg123_format(handle_, rate, channels, MPG123_ENC_SIGNED_16) == MPG123_OK);
 
-    // The exact length needs every frame; an estimate only the head.
-    if (length == kExact) Check(mpg123_scan(handle_) == MPG123_OK);
-    const off_t frames = mpg123_length(handle_);
-    Check(frames >= 1);
+    // The exact length needs every frame. Without it the length is not
+    // known: libmpg123's estimate from the file's size overflows for large
+    // files, and the frames that decode are what tell a song.
+    off_t frames = 0;
+    if (length == kExact) {
+        Check(mpg123_scan(handle_) == MPG123_OK);
+        frames = mpg123_length(handle_);
+        Check(frames >= 1);
+    }
     const size_t block = mpg123_outblock(handle_);
     Check(block > 0);
 
@@ -239,8 +244,9 @@ bool Mp3Decoder::Probe(const std::wstring& mp3Path, int64_t& frames, long& rate,
     });
 }
 
-bool Mp3Decoder::ProbeHead(const std::wstring& mp3Path) noexcept
+bool Mp3Decoder::ProbeHead(const std::wstring& mp3Path, int64_t& firstFrameAt) noexcept
 {
+    firstFrameAt = -1;
     return Guard([&] {
         Open(mp3Path, kEstimated);
         // A stray sync word in foreign data can pass for one header; a run of
@@ -253,7 +259,7 @@ bool Mp3Decoder::ProbeHead(const std::wstring& mp3Path) noexcept
             if (result == MPG123_NEW_FORMAT) Raise("err");  // the format changed: no song
             if (result == MPG123_DONE && good > 0) break;   // a song of fewer frames
             Check(result == MPG123_OK && done > 0);
-            ++good;
+            if (good++ == 0) firstFrameAt = mpg123_framepos(handle_);
         }
     });
 }

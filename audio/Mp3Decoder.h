@@ -34,8 +34,9 @@ public:
                           uint32_t endMs) noexcept;
 
     // Whether the song opens and its first frames decode, reading only its
-    // head: quick however long the file is.
-    bool ProbeHead(const std::wstring& mp3Path) noexcept;
+    // head: quick however long the file is. Gives the file offset of the
+    // first frame that decoded.
+    bool ProbeHead(const std::wstring& mp3Path, int64_t& firstFrameAt) noexcept;
 
     // The song's exact length and format, without decoding it.
     bool Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept;
