@@ -63,7 +63,7 @@ public:
 // A filter graph whose Stop never returns until the test lets it: a real
 // graph behind it does everything else. It counts the graphs alive and
 // notes the thread that let the last one go.
-class StuckGraph : public IFilterGraph2, public IMediaControl {
+class StuckGraph final : public IFilterGraph2, public IMediaControl {
 public:
     StuckGraph(IGraphBuilder* real, HANDLE release) : release_(release)
     {
