@@ -24,4 +24,4 @@ trap 'stop_wine "$t"; stop_display' EXIT
 start_display
 start_wine "$t"
 "$build_root/$t/wine-run.sh" "$build_root/$t/bench/bench_song_stress.exe" \
-    "$(winpath "$build_root/fixtures/mp3/render-stereo.mp3")" "$count" "$(winpath "$work")" "$seed" | tr -d '\r'
+    "$(winpath "$build_root/fixtures/mp3/render-stereo.mp3")" "$count" "$(winpath "$work")" "$seed" | stdbuf -oL tr -d '\r'
