@@ -60,10 +60,11 @@ int AppMessageBox(HWND owner, const wchar_t* text, UINT type) noexcept
     return answer;
 }
 
-void ShowOpenError(HWND owner, const wchar_t* path) noexcept
+void ShowOpenError(HWND owner, const wchar_t* path, const wchar_t* reason) noexcept
 {
     try {
-        const std::wstring text = std::wstring(L"Error opening file:\n") + (path ? path : L"");
+        std::wstring text = std::wstring(L"Error opening file:\n") + (path ? path : L"");
+        if (reason && *reason) text = text + L"\n" + reason;
         AppMessageBox(owner, text.c_str(), MB_OK | MB_ICONERROR);
     } catch (...) {
     }

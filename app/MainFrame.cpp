@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/PathText.h"
+#include "io/PathText.h"
 #include "app/WizardView.h"
 #include "audio/RingtoneProject.h"
 #include "controls/WebLinks.h"

@@ -3,10 +3,11 @@
 #include <commdlg.h>
 
 #include <cwctype>
-#include <vector>
 
 #include "app/AppMessageBox.h"
-#include "app/PathText.h"
+#include "app/FailureText.h"
+#include "app/FileDialog.h"
+#include "io/PathText.h"
 #include "audio/RingtoneProject.h"
 #include "controls/SkinArt.h"
 #include "res/resource.h"
@@ -22,22 +23,6 @@ constexpr POINT kPromptAt{95, 42};
 constexpr RECT kNameBox{130, 42, 471, 74};
 constexpr int kNameInset = 4;
 constexpr COLORREF kNameColour = RGB(77, 97, 123);
-
-// The longest path Windows takes, with its terminating null.
-constexpr DWORD kLongestPath = 32768;
-
-UINT_PTR CALLBACK OpenDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) noexcept
-{
-    if (msg != WM_NOTIFY) return 0;
-    switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
-    case CDN_INITDONE:
-        CenterWindow(::GetParent(dialog));  // the hook's dialog is a child of the real one
-        return 0;
-    case CDN_INCLUDEITEM:
-        return 1;
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -82,24 +67,12 @@ bool Step1Page::CanGoNext() const
 bool Step1Page::ChooseSong() noexcept
 {
     try {
-        std::vector<wchar_t> file(kLongestPath, L'\0');
-        wchar_t title[256] = L"";
-        OPENFILENAMEW ofn{};
-        ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = Frame();
-        ofn.lpstrFilter = L"MP3 Files (*.mp3)\0*.mp3\0";
-        ofn.lpstrFile = file.data();
-        ofn.nMaxFile = kLongestPath;
-        ofn.lpstrFileTitle = title;
-        ofn.nMaxFileTitle = 256;
-        ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES |
-                    OFN_ENABLESIZING | OFN_ENABLEHOOK;
-        ofn.lpfnHook = &OpenDialogHook;
-        if (::GetOpenFileNameW(&ofn)) return AcceptSong(file.data());
+        FileDialog dialog(Frame(), OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST);
+        if (dialog.Open()) return AcceptSong(dialog.FileName());
         // Cancelled: nothing to say. Failed: say so (a buffer too small
         // holds a size, not a name).
         if (const DWORD error = ::CommDlgExtendedError())
-            ShowOpenError(Frame(), error == FNERR_BUFFERTOOSMALL ? L"" : file.data());
+            ShowOpenError(Frame(), error == FNERR_BUFFERTOOSMALL ? L"" : dialog.FileName().c_str());
         return false;
     } catch (...) {
         return false;
@@ -112,8 +85,15 @@ bool Step1Page::AcceptSong(const std::wstring& path) noexcept
         const std::wstring full = MakeAbsolute(TidyPath(path));
         std::wstring extension = PathExtension(full);
         for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
-        if (QuietFileAttributes(full) == INVALID_FILE_ATTRIBUTES || extension != L"mp3") {
-            ShowOpenError(Frame(), path.c_str());
+        std::wstring why;
+        if (QuietFileAttributes(full) == INVALID_FILE_ATTRIBUTES)
+            why = SongProblemText(SongProblem::kMissing);
+        else if (extension != L"mp3")
+            why = kNotMp3Name;
+        else
+            why = SongProblemText(CheckSong(full));
+        if (!why.empty()) {
+            ShowOpenError(Frame(), path.c_str(), why.c_str());
             return false;
         }
         RingtoneProject& project = Project();

@@ -21,8 +21,8 @@ public:
 
     // The Open dialog; true when the user chose a song and it was accepted.
     bool ChooseSong() noexcept;
-    // Makes path the project's song when it is an existing .mp3; otherwise
-    // says so in a message box and changes nothing.
+    // Makes path the project's song when it is an existing .mp3 whose head
+    // decodes; otherwise says why in a message box and changes nothing.
     bool AcceptSong(const std::wstring& path) noexcept;
 
     // Repaints when the song appeared or went away since the last paint.

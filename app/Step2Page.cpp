@@ -123,7 +123,12 @@ bool Step2Page::LoadSong(const std::wstring& path) noexcept
     ++songLoads_;
     timer_.Stop();  // the player drops the old song, playing or not
     if (!player_.Load(path)) {
-        loadedPath_.clear();  // the old song went with the failed load: load it again when it comes back
+        // The old song went with the failed load: nothing of it stays shown,
+        // and it loads again when it comes back.
+        loadedPath_.clear();
+        trackBar_.ResetRange(false);
+        playTime_.SetDuration(0, false);
+        Refresh();
         return false;
     }
     try {
@@ -149,7 +154,7 @@ void Step2Page::OnPlayPause() noexcept
     using State = PreviewPlayer::State;
     switch (player_.GetState()) {
     case State::Playing:
-        if (player_.Pause()) timer_.Stop();
+        player_.Pause();
         break;
     case State::Stopped: {
         // Always from the selection's start, and only to its end.
@@ -164,12 +169,20 @@ void Step2Page::OnPlayPause() noexcept
     case State::Closed:
         break;
     }
-    Refresh();
+    FollowPlayer();
 }
 
 void Step2Page::OnStop() noexcept
 {
-    if (player_.Stop()) timer_.Stop();
+    player_.Stop();
+    FollowPlayer();
+}
+
+// The timer runs only while the player plays, also when the player gave up
+// a graph that did not answer and is stopped against what was asked.
+void Step2Page::FollowPlayer() noexcept
+{
+    if (player_.GetState() != PreviewPlayer::State::Playing) timer_.Stop();
     Refresh();
 }
 

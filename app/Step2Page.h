@@ -31,8 +31,8 @@ public:
     ~Step2Page() override;
 
     // Loads the song into the player with the default selection. When the
-    // player cannot take it, the page keeps its display but forgets the
-    // path: the player has let the old song go, so it must be loaded again.
+    // player cannot take it, the page shows no song and forgets the path:
+    // the player has let the old song go, so it must be loaded again.
     bool LoadSong(const std::wstring& path) noexcept;
     const std::wstring& LoadedSongPath() const noexcept { return loadedPath_; }
     // How many loads were asked for, also failed ones, for the wizard's tests.
@@ -61,6 +61,7 @@ private:
     void OnDestroy() noexcept;
     void OnPlayPause() noexcept;
     void OnStop() noexcept;
+    void FollowPlayer() noexcept;
     void OnRangeChanged(bool startThumb) noexcept;
     void OnSeek(int x) noexcept;
     long OnGraphEvent(long code, LONG_PTR param1, LONG_PTR param2) noexcept override;

@@ -7,10 +7,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
-#include <vector>
 
 #include "app/AppMessageBox.h"
-#include "app/PathText.h"
+#include "app/FailureText.h"
+#include "app/FileDialog.h"
+#include "io/PathText.h"
 #include "audio/JobProgress.h"
 #include "audio/RingtoneProject.h"
 #include "controls/SkinArt.h"
@@ -26,9 +27,6 @@ constexpr POINT kSaveAt{130, 91};
 constexpr POINT kLocateAt{130, 91};
 constexpr POINT kNewAt{130, 142};
 
-// The longest path Windows takes, with its terminating null.
-constexpr DWORD kLongestPath = 32768;
-constexpr int kFileTitleChars = 256;
 constexpr int kTypedNameChars = 256;
 constexpr int kFileNameBox = 1152;  // edt1, the Save dialog's name box
 
@@ -67,24 +65,6 @@ void OnTypeChange(HWND dialog, const OFNOTIFYW& notify) noexcept
     ::SendMessageW(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(L"mp3"));
     if (::PathRenameExtensionW(typed, L".mp3"))
         ::SendMessageW(dialog, CDM_SETCONTROLTEXT, kFileNameBox, reinterpret_cast<LPARAM>(typed));
-}
-
-UINT_PTR CALLBACK SaveDialogHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) noexcept
-{
-    if (msg != WM_NOTIFY) return 0;
-    const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
-    HWND dialog = ::GetParent(hook);  // the hook's dialog is a child of the real one
-    switch (notify->hdr.code) {
-    case CDN_INITDONE:
-        CenterWindow(dialog);
-        return 0;
-    case CDN_INCLUDEITEM:
-        return 1;
-    case CDN_TYPECHANGE:
-        OnTypeChange(dialog, *notify);
-        return 0;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -187,9 +167,16 @@ void Step3Page::OnSave() noexcept
     Show(State::kProcessing);
 }
 
-void Step3Page::ShowProcessingFailed() noexcept
+void Step3Page::ShowProcessingFailed(RenderFailure why) noexcept
 {
-    AppMessageBox(Hwnd(), kProcessingFailed, MB_OK | MB_ICONERROR);
+    try {
+        std::wstring text = kProcessingFailed;
+        const std::wstring reason = RenderFailureText(why);
+        if (!reason.empty()) text += L"\n" + reason;
+        AppMessageBox(Hwnd(), text.c_str(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+        AppMessageBox(Hwnd(), kProcessingFailed, MB_OK | MB_ICONERROR);
+    }
     ResetToReady();
 }
 
@@ -197,27 +184,13 @@ bool Step3Page::ChooseOutput() noexcept
 {
     try {
         RingtoneProject& project = Project();
-        std::vector<wchar_t> file(kLongestPath, L'\0');
-        const std::wstring proposal = UniqueOutputName(project.sourcePath);
-        std::copy_n(proposal.begin(), std::min<size_t>(proposal.size(), kLongestPath - 1), file.begin());
-        wchar_t title[kFileTitleChars] = L"";
-        OPENFILENAMEW ofn{};
-        ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = Hwnd();
-        ofn.lpstrFilter = L"MP3 Files (*.mp3)\0*.mp3\0";
-        ofn.lpstrFile = file.data();
-        ofn.nMaxFile = kLongestPath;
-        ofn.lpstrFileTitle = title;
-        ofn.nMaxFileTitle = kFileTitleChars;
         // With a default extension the dialog itself asks before replacing
         // "name.mp3" when only "name" was typed.
-        ofn.lpstrDefExt = L"mp3";
-        ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING |
-                    OFN_ENABLEHOOK;
-        ofn.lpfnHook = &SaveDialogHook;
-        if (!::GetSaveFileNameW(&ofn)) return false;
+        FileDialog dialog(Hwnd(), OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, UniqueOutputName(project.sourcePath), L"mp3",
+                          &OnTypeChange);
+        if (!dialog.Save()) return false;
 
-        std::wstring name = file.data();
+        std::wstring name = dialog.FileName();
         const bool appended = !IsMp3Extension(name) && !EndsWithMp3(name);
         if (appended) name += L".mp3";
         if (SamePath(name, project.sourcePath)) {
@@ -280,7 +253,7 @@ void Step3Page::OnJobMessage(WPARAM event, LPARAM value) noexcept
         Show(State::kSaved);
         break;
     default:
-        ShowProcessingFailed();
+        ShowProcessingFailed(job_ ? job_->Failure() : RenderFailure::kOther);
         break;
     }
 }

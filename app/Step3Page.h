@@ -59,7 +59,8 @@ private:
     void OnNew(WPARAM wParam, LPARAM lParam) noexcept;
     void OnJobMessage(WPARAM event, LPARAM value) noexcept;
     // The failure box, then ready again.
-    void ShowProcessingFailed() noexcept;
+    // "Processing failed. Please try again." and, below it, why.
+    void ShowProcessingFailed(RenderFailure why = RenderFailure::kOther) noexcept;
     // Shows the windows of a state and repaints the page.
     void Show(State state) noexcept;
 

@@ -1,5 +1,7 @@
 #include "app/WizardView.h"
 
+#include "app/AppMessageBox.h"
+#include "app/FailureText.h"
 #include "audio/RingtoneProject.h"
 
 namespace vorlune {
@@ -89,11 +91,31 @@ void WizardView::Next() noexcept
 
 void WizardView::NextWithNewSong() noexcept
 {
-    const int old = Step();
-    Next();
-    // The last step has no next: it takes the new song where it is, so that
-    // it never saves the new song with the old one's selection.
-    if (Step() == old && old == kSteps - 1) OnStepChanged(old, old);
+    // From step 1 on as Next goes; from steps 2 and 3 to step 2 with the new
+    // song, so that the user sees and can hear the range before a save.
+    switch (Step()) {
+    case 0:
+        Next();
+        break;
+    case 1:
+        OnStepChanged(1, 1);
+        break;
+    default:
+        header_.PreviousStep();
+        GoTo(1);
+        break;
+    }
+}
+
+void WizardView::RefuseSong() noexcept
+{
+    try {
+        const std::wstring path = project_->sourcePath;
+        ShowOpenError(::GetAncestor(Hwnd(), GA_ROOT), path.c_str(), kSongCannotPlay);
+    } catch (...) {
+    }
+    project_->Reset();
+    New();
 }
 
 void WizardView::New() noexcept
@@ -117,8 +139,9 @@ void WizardView::OnStepChanged(int old, int now) noexcept
     // Steps 2 and 3 work on the song step 2 holds: it must be the project's
     // however the step was reached, also by Open from step 2 straight to
     // step 3, or step 3 would cut the new song at the old one's selection.
-    if ((now == 1 || now == 2) && project.sourcePath != step2_.LoadedSongPath())
-        step2_.LoadSong(project.sourcePath);
+    if ((now == 1 || now == 2) && project.sourcePath != step2_.LoadedSongPath() &&
+        !step2_.LoadSong(project.sourcePath))
+        return RefuseSong();
     if (now == 2) {
         project.SetSelection(step2_.GetStartFraction(), step2_.GetEndFraction());  // stored in order
         project.fadeIn = step2_.FadeIn() ? 1 : 0;

@@ -33,7 +33,8 @@ public:
     void Back() noexcept;
     void Next() noexcept;
     void New() noexcept;
-    // Next after a song was accepted.
+    // After a song was accepted: from step 1 to step 2, and from steps 2
+    // and 3 to step 2 with the new song.
     void NextWithNewSong() noexcept;
     int Step() const noexcept { return stack_.GetActivePage(); }
 
@@ -61,6 +62,9 @@ private:
     // from old to now (old is -1 at start).
     void OnStepChanged(int old, int now) noexcept;
     WizardPage* Page(int step) noexcept;
+    // The player could not load the project's song: the user is told, the
+    // project forgets the song and the wizard starts again at step 1.
+    void RefuseSong() noexcept;
 
     RingtoneProject* project_;
     VeViewHeader header_;

@@ -20,6 +20,7 @@ namespace vorlune {
 constexpr const char* kBadEncoding = "bad encoding";
 constexpr const char* kEndedEarly = "Warning: decoding ended prematurely.";
 constexpr long kPreframes = 8;
+constexpr int kHeadFrames = 4;
 
 // The song as libmpg123 reads it: our own reader over a handle opened by its
 // wide path, so every name works whatever the ANSI code page. libmpg123 asks
@@ -172,7 +173,7 @@ void Mp3Decoder::Close() noexcept
     bufferBytes_ = 0;
 }
 
-void Mp3Decoder::Open(const std::wstring& mp3Path)
+void Mp3Decoder::Open(const std::wstring& mp3Path, Length length)
 {
     Close();
     Check(LibraryReady());
@@ -198,9 +199,15 @@ void Mp3Decoder::Open(const std::wstring& mp3Path)
     Check(mpg123_format_none(handle_) == MPG123_OK);
     Check(mpg123_format(handle_, rate, channels, MPG123_ENC_SIGNED_16) == MPG123_OK);
 
-    Check(mpg123_scan(handle_) == MPG123_OK);
-    const off_t frames = mpg123_length(handle_);
-    Check(frames >= 1);
+    // The exact length needs every frame. Without it the length is not
+    // known: libmpg123's estimate from the file's size overflows for large
+    // files, and the frames that decode are what tell a song.
+    off_t frames = 0;
+    if (length == kExact) {
+        Check(mpg123_scan(handle_) == MPG123_OK);
+        frames = mpg123_length(handle_);
+        Check(frames >= 1);
+    }
     const size_t block = mpg123_outblock(handle_);
     Check(block > 0);
 
@@ -234,6 +241,26 @@ bool Mp3Decoder::Probe(const std::wstring& mp3Path, int64_t& frames, long& rate,
         frames = frames_;
         rate = rate_;
         channels = channels_;
+    });
+}
+
+bool Mp3Decoder::ProbeHead(const std::wstring& mp3Path, int64_t& firstFrameAt) noexcept
+{
+    firstFrameAt = -1;
+    return Guard([&] {
+        Open(mp3Path, kEstimated);
+        // A stray sync word in foreign data can pass for one header; a run of
+        // frames that decode cleanly cannot.
+        std::vector<uint8_t> buffer(bufferBytes_ / 64);
+        int good = 0;
+        while (good < kHeadFrames) {
+            size_t done = 0;
+            const int result = mpg123_read(handle_, buffer.data(), buffer.size(), &done);
+            if (result == MPG123_NEW_FORMAT) Raise("err");  // the format changed: no song
+            if (result == MPG123_DONE && good > 0) break;   // a song of fewer frames
+            Check(result == MPG123_OK && done > 0);
+            if (good++ == 0) firstFrameAt = mpg123_framepos(handle_);
+        }
     });
 }
 

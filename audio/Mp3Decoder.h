@@ -33,6 +33,11 @@ public:
     bool DecodeRangeToWav(const std::wstring& wavPath, const std::wstring& mp3Path, uint32_t startMs,
                           uint32_t endMs) noexcept;
 
+    // Whether the song opens and its first frames decode, reading only its
+    // head: quick however long the file is. Gives the file offset of the
+    // first frame that decoded.
+    bool ProbeHead(const std::wstring& mp3Path, int64_t& firstFrameAt) noexcept;
+
     // The song's exact length and format, without decoding it.
     bool Probe(const std::wstring& mp3Path, int64_t& frames, long& rate, int& channels) noexcept;
 
@@ -61,7 +66,8 @@ private:
     enum AfterSuccess { kClose, kKeepOpen };
     template <class Body>
     bool Guard(Body&& body, AfterSuccess after = kClose) noexcept;
-    void Open(const std::wstring& mp3Path);
+    enum Length { kExact, kEstimated };
+    void Open(const std::wstring& mp3Path, Length length = kExact);
     // Positions the open song at a frame, decoding from where the samples
     // come out exactly as from the start.
     void SeekExactly(int64_t frame);

@@ -56,23 +56,4 @@ bool EditForRingtone(AudioDocument& document, double start, double end, bool fad
     return true;
 }
 
-bool IsSameFile(const std::wstring& a, const std::wstring& b) noexcept
-{
-    wchar_t fa[MAX_PATH * 4], fb[MAX_PATH * 4];
-    const DWORD na = GetFullPathNameW(a.c_str(), MAX_PATH * 4, fa, nullptr);
-    const DWORD nb = GetFullPathNameW(b.c_str(), MAX_PATH * 4, fb, nullptr);
-    if (na && nb && na < MAX_PATH * 4 && nb < MAX_PATH * 4 && CompareStringOrdinal(fa, -1, fb, -1, TRUE) == CSTR_EQUAL)
-        return true;
-    // Two existing names for one file (short names, links): compare identities.
-    KernelHandle ha(CreateFileW(a.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    KernelHandle hb(CreateFileW(b.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION ia, ib;
-    if (!ha || !hb || !GetFileInformationByHandle(ha.Get(), &ia) || !GetFileInformationByHandle(hb.Get(), &ib))
-        return false;
-    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
-           ia.nFileIndexLow == ib.nFileIndexLow;
-}
-
 }  // namespace vorlune

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "audio/AudioDocument.h"
+#include "io/PathText.h"
 
 namespace vorlune {
 
@@ -48,7 +49,7 @@ public:
 bool EditForRingtone(AudioDocument& document, double selectionStart, double selectionEnd, bool fadeIn, bool fadeOut,
                      ProgressRange& progress) noexcept;
 
-// Whether two paths name the same file (also through different spellings).
-bool IsSameFile(const std::wstring& a, const std::wstring& b) noexcept;
+// The engine's older name for SamePath (io/PathText.h).
+inline bool IsSameFile(const std::wstring& a, const std::wstring& b) noexcept { return SamePath(a, b); }
 
 }  // namespace vorlune

@@ -13,13 +13,6 @@
 
 namespace vorlune {
 
-bool IsDirectory(const std::wstring& path)
-{
-    CriticalErrorsOff quiet;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 namespace {
 
 bool EnsureDirectory(const std::wstring& dir)
@@ -79,12 +72,6 @@ bool DeleteIfExists(const std::wstring& path) noexcept
 {
     if (path.empty() || !FileExists(path)) return false;
     return DeleteFileW(path.c_str()) != 0;
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "io/PathText.h"
 #include "win/Handle.h"
 
 namespace vorlune {
@@ -66,11 +67,5 @@ private:
     std::wstring path_;
     KernelHandle holder_;
 };
-
-// The folder part of a path, without its last backslash; empty when none.
-std::wstring FolderOf(const std::wstring& path);
-
-// Whether the path names an existing folder.
-bool IsDirectory(const std::wstring& path);
 
 }  // namespace vorlune

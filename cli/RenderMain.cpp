@@ -16,6 +16,7 @@
 #include "audio/RenderJob.h"
 #include "audio/RingtoneProject.h"
 #include "audio/TempFile.h"
+#include "io/PathText.h"
 #include "cli/RenderCommand.h"
 #include "io/FileUtil.h"
 
@@ -115,13 +116,6 @@ private:
     bool console_;
     int shown_ = -1;
 };
-
-std::wstring FullPath(const std::wstring& path)
-{
-    std::vector<wchar_t> buf(32768);
-    const DWORD n = GetFullPathNameW(path.c_str(), DWORD(buf.size()), buf.data(), nullptr);
-    return n && n < buf.size() ? std::wstring(buf.data(), n) : path;
-}
 
 // The system's own words for an error.
 std::wstring SystemText(DWORD error)

@@ -1,5 +1,7 @@
 #include "controls/VePlayTimeCtrl.h"
 
+#include <cstdlib>
+
 #include "controls/SkinArt.h"
 #include "controls/TimeTextDrawing.h"
 #include "gfx/ImageResource.h"
@@ -13,6 +15,7 @@ const WindowClass kClass{L"VePlayTimeCtrl"};
 
 constexpr COLORREF kTextColour = RGB(77, 97, 123);
 constexpr int64_t kUnitsPerSecond = 10000000;
+constexpr int kSmallestFont = 7;
 
 }  // namespace
 
@@ -61,8 +64,27 @@ std::wstring VePlayTimeCtrl::Text(int64_t position, int64_t duration)
     const int64_t ps = position / kUnitsPerSecond, q = ps % 3600;
     if (hours <= 0)
         return TwoDigits(q / 60) + L':' + TwoDigits(q % 60) + L" / " + TwoDigits(r / 60) + L':' + TwoDigits(r % 60);
-    return TwoDigits(ps / 3600) + L':' + TwoDigits(q / 60) + L':' + TwoDigits(q % 60) + L" / " + TwoDigits(hours) +
-           L':' + TwoDigits(r / 60) + L':' + TwoDigits(r % 60);
+    // Hours without a leading zero: the longer form does not fit the control.
+    return std::to_wstring(ps / 3600) + L':' + TwoDigits(q / 60) + L':' + TwoDigits(q % 60) + L" / " +
+           std::to_wstring(hours) + L':' + TwoDigits(r / 60) + L':' + TwoDigits(r % 60);
+}
+
+UniqueFont VePlayTimeCtrl::FontFitting(HDC dc, const std::wstring& text, int width) noexcept
+{
+    LOGFONTW lf{};
+    HFONT shared = TimeDisplayFont();
+    if (!shared || !::GetObjectW(shared, sizeof(lf), &lf)) return UniqueFont();
+    for (int height = std::abs(lf.lfHeight) - 1; height >= kSmallestFont; --height) {
+        lf.lfHeight = height;
+        UniqueFont font(::CreateFontIndirectW(&lf));
+        if (!font) return font;
+        SIZE extent{};
+        const SelectGuard selected(dc, font.Get());
+        if (::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent) &&
+            (extent.cx <= width || height == kSmallestFont))
+            return font;
+    }
+    return UniqueFont();
 }
 
 void VePlayTimeCtrl::Paint(HDC dc)
@@ -72,6 +94,13 @@ void VePlayTimeCtrl::Paint(HDC dc)
     background_.DrawAt(dc, client.left, client.top);
     TimeTextDrawing text(dc, kTextColour);
     const std::wstring label = Text(position_, duration_);
+    // Songs of an hour or more may need a smaller size of the font.
+    SIZE extent{};
+    UniqueFont smaller;
+    if (::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent) &&
+        extent.cx > client.right - client.left)
+        smaller = FontFitting(dc, label, client.right - client.left);
+    const SelectGuard font(dc, smaller ? smaller.Get() : nullptr);
     ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &client, DT_VCENTER | DT_SINGLELINE);
 }
 

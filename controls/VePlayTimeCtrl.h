@@ -7,11 +7,13 @@
 
 #include "gfx/Surface.h"
 #include "win/BufferedWindow.h"
+#include "win/Handle.h"
 
 namespace vorlune {
 
-// "mm:ss / mm:ss" (or with hours when the song has them): where playback is
-// and how long the song lasts. Times in 100 ns units.
+// "mm:ss / mm:ss" (or "h:mm:ss / h:mm:ss" when the song has hours, in a
+// smaller size of the font when that does not fit): where playback is and
+// how long the song lasts. Times in 100 ns units.
 class VePlayTimeCtrl : public BufferedWindow {
 public:
     ~VePlayTimeCtrl() override;
@@ -27,6 +29,10 @@ public:
     // The text shown for a position and a duration; empty when the duration
     // is not positive or the position lies outside it.
     static std::wstring Text(int64_t position, int64_t duration);
+    // The largest size of the shared font, smaller than it, in which text
+    // fits width on dc (the smallest size tried when none does); null when
+    // no font can be made.
+    static UniqueFont FontFitting(HDC dc, const std::wstring& text, int width) noexcept;
 
 protected:
     void Paint(HDC dc) override;

@@ -21,6 +21,7 @@
 #include "support/RecordingBrowser.h"
 #include "support/RunningProgram.h"
 #include "support/TempDir.h"
+#include "win/Handle.h"
 
 namespace vorlune {
 namespace {
@@ -326,17 +327,32 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelCha
     ASSERT_TRUE(closed());
     EXPECT_EQ(SeenIn(program_), start) << "after Cancel";
 
-    // Typed past the filter: refused with the name as typed, in a box centred
-    // on the frame; nothing changes.
-    for (const wchar_t* name : {L"tune.wav", L"tune"}) {
+    // Typed past the filter, other files under an MP3 name, songs damaged at
+    // their head and one another program holds: refused with the name as
+    // typed and the reason below it, in a box centred on the frame; nothing
+    // changes.
+    const wchar_t* const notMp3 = L"This is not an MP3 song.";
+    const wchar_t* const damaged = L"The song is damaged: no part of it can be read.";
+    const std::pair<const wchar_t*, const wchar_t*> refused[] = {
+        {L"tune.wav", L"Only files whose names end in .mp3 can be used."},
+        {L"tune", L"Only files whose names end in .mp3 can be used."},
+        {L"png.mp3", notMp3}, {L"video.mp3", notMp3}, {L"wav.mp3", notMp3}, {L"text.mp3", notMp3},
+        {L"empty.mp3", L"The file is empty."}, {L"cut-short.mp3", damaged}, {L"giant-id3.mp3", damaged},
+        {L"held.mp3", L"The file is in use by another program."}};
+    for (const auto& [name, reason] : refused) {
         const std::wstring path = dir_.File(name);
         SCOPED_TRACE(path);
-        ASSERT_TRUE(::CopyFileW(fixture_.c_str(), path.c_str(), FALSE));
+        const std::wstring fixture = test::FixturePath((L"mp3\\" + std::wstring(name)).c_str());
+        ASSERT_TRUE(::CopyFileW((fixture.empty() ? fixture_ : fixture).c_str(), path.c_str(), FALSE));
+        KernelHandle held;
+        if (std::wstring(name) == L"held.mp3")
+            held.Reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
         ASSERT_NE(dialog = open(), nullptr);
         ASSERT_TRUE(test::AnswerFileDialog(dialog, path));
         HWND box = program_.WaitForDialog(L"Vorlune");
         ASSERT_NE(box, nullptr) << "no message box";
-        EXPECT_EQ(test::MessageText(box), L"Error opening file:\n" + path);
+        EXPECT_EQ(test::MessageText(box), L"Error opening file:\n" + path + L"\n" + reason);
         EXPECT_EQ(::GetWindow(box, GW_OWNER), frame);
         EXPECT_TRUE(test::WaitUntil([&] { return test::CentredOn(box, frame); }, 5000)) << "not centred on the frame";
         ASSERT_TRUE(test::PressButton(box, IDOK));
@@ -345,7 +361,8 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelCha
     }
 
     // The extension in capitals is an MP3 too, and Ctrl+O works on the last
-    // step as well: the title follows the new song, the step stays.
+    // step as well: the title follows the new song, and the wizard lands on
+    // step 2 to show it.
     const std::wstring loud = dir_.File(L"LOUD.MP3");
     ASSERT_TRUE(::CopyFileW(fixture_.c_str(), loud.c_str(), FALSE));
     ASSERT_TRUE(program_.Command(ID_WIZARD_NEXT) && program_.Command(ID_WIZARD_NEXT));
@@ -353,9 +370,8 @@ TEST_F(ProgramRealInput, TheSongDialogTakesOnlyExistingMp3sOnAnyStepAndCancelCha
     ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
     ASSERT_NE(dialog = program_.WaitForDialog(), nullptr) << "no dialog after Ctrl+O on step 3" << ForegroundNow(program_);
     ASSERT_TRUE(Accept(dialog, loud, L"Vorlune - [LOUD.MP3]"));
-    const Seen step3 = SeenIn(program_);
-    EXPECT_EQ(step3, Seen(std::get<0>(step3), true, false, L"Vorlune - [LOUD.MP3]"));
-    EXPECT_TRUE(ShowsBanner(IDJ_STEP3));
+    EXPECT_EQ(SeenIn(program_), Seen(w_.pages[1], true, true, L"Vorlune - [LOUD.MP3]"));
+    EXPECT_TRUE(ShowsBanner(IDJ_STEP2));
 }
 
 // Step 2 as the user sees it. The track bar is at (91, 111) of the page, its

@@ -1,5 +1,5 @@
 // Step 2 inside the program's own frame: the player playing exactly the
-// selection, what the wizard hands on to step 3, a song that fails to load,
+// selection, what the wizard hands on to step 3, a song the player refuses,
 // and what a hundred songs leave behind. What a user sees of the page is in
 // ProgramTest.
 
@@ -16,6 +16,7 @@
 #include "audio/RingtoneProject.h"
 #include "controls/ControlTesting.h"
 #include "res/resource.h"
+#include "support/DialogAnswerer.h"
 #include "support/Fixtures.h"
 #include "support/GdiObjectCount.h"
 
@@ -154,31 +155,41 @@ TEST_F(Step2PageInFrame, EnteringStepThreeHandsOnTheSelectionInOrderAndBothFades
               (std::vector<double>{200.0 / 398, 1.0, 1, 0}));
 }
 
-TEST_F(Step2PageInFrame, ASongThatFailsToLoadIsForgottenSoTheOldSongLoadsAndPlaysAgain)
+TEST_F(Step2PageInFrame, ASongThePlayerCannotLoadIsRefusedAndNothingOfTheOldSongStays)
 {
     Enter(long_);
     PageCommand(ID_STEP2_PLAY_PAUSE);
     PageCommand(ID_STEP2_PLAY_PAUSE);
     ASSERT_EQ(page().Player().GetState(), State::Paused);
     test::Click(bar, {212, 38}, {260, 38}, {{260, 38}});
-    const int end = page().TrackBar().EndX();
+    ASSERT_NE(page().TrackBar().EndX(), 210);
 
-    // Not a song: the player let the old one go, the page keeps its look and
-    // says nothing.
-    Enter(broken_);
+    // A file step 1 let through but the player cannot take (put in the
+    // project here): the user is told, the wizard starts again at step 1
+    // without it, and step 2 shows no song.
+    Command(ID_WIZARD_BACK);
+    project().sourcePath = broken_;
+    std::vector<std::wstring> boxes;
+    {
+        test::DialogAnswerer answerer([&](HWND box) {
+            boxes.push_back(test::BoxText(box));
+            test::Press(box, IDOK);
+        });
+        Command(ID_WIZARD_NEXT);
+    }
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Error opening file:\n" + broken_ + L"\nThe song cannot be played."});
+    EXPECT_EQ(frame.View().Step(), 0);
+    EXPECT_TRUE(project().sourcePath.empty());
     EXPECT_EQ(page().Player().GetState(), State::Closed);
     EXPECT_EQ(page().LoadedSongPath(), L"");
-    EXPECT_EQ(page().TrackBar().EndX(), end);
+    EXPECT_EQ(page().TrackBar().EndX(), 210);
     EXPECT_FALSE(page().TimerRunning());
-    PageCommand(ID_STEP2_PLAY_PAUSE);
-    EXPECT_EQ(page().Player().GetState(), State::Closed);
 
     // The old song again is a new load: it plays, from the default selection.
     const int loads = page().SongLoads();
     Enter(long_);
     EXPECT_EQ(page().SongLoads(), loads + 1);
     EXPECT_EQ(page().LoadedSongPath(), long_);
-    EXPECT_EQ(page().TrackBar().EndX(), 210);
     PageCommand(ID_STEP2_PLAY_PAUSE);
     EXPECT_EQ(page().Player().GetState(), State::Playing);
     EXPECT_TRUE(page().TimerRunning());

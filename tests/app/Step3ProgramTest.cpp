@@ -23,6 +23,7 @@
 #include "support/Fixtures.h"
 #include "support/RunningProgram.h"
 #include "support/TempDir.h"
+#include "win/Handle.h"
 
 namespace vorlune {
 namespace {
@@ -361,7 +362,8 @@ TEST_F(Step3ProgramRealInput, AFailedRenderSaysSoLeavesTheFileItWouldReplaceAndI
     ASSERT_TRUE(test::PressButton(question, IDYES));
     HWND box = program_->WaitForDialog(L"Vorlune");
     ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(test::MessageText(box), L"Processing failed. Please try again.");
+    EXPECT_EQ(test::MessageText(box),
+              L"Processing failed. Please try again.\nlame_enc.dll is missing from the program's folder.");
     EXPECT_EQ(::GetWindow(box, GW_OWNER), program_->Frame());
     ASSERT_TRUE(test::PressButton(box, IDOK));
     EXPECT_TRUE(WaitReady());
@@ -369,6 +371,25 @@ TEST_F(Step3ProgramRealInput, AFailedRenderSaysSoLeavesTheFileItWouldReplaceAndI
     EXPECT_EQ(test::ReadFileBytes(keep), "keep");
     EXPECT_EQ(NamesIn(dir_.Path()), (std::vector<std::wstring>{L"Song.mp3", L"keep.mp3"}));
     EXPECT_EQ(NamesIn(temp_.Path()), std::vector<std::wstring>{}) << "the failed save's files are kept";
+
+    DWORD code = 0;
+    ASSERT_TRUE(program_->Close(code));
+
+    // With the encoder, a file another program holds cannot be replaced: the
+    // reason says where to look. (Root under Wine writes into any folder, so
+    // a held file stands in for a folder that cannot be written.)
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(Choose(song) && EnterStep3());
+    KernelHandle held(::CreateFileW(keep.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    ASSERT_NE(dialog = OpenSave(), nullptr);
+    ASSERT_TRUE(test::AnswerFileDialog(dialog, keep));
+    ASSERT_NE(question = WaitForQuestion(dialog), nullptr);
+    ASSERT_TRUE(test::PressButton(question, IDYES));
+    ASSERT_NE(box = program_->WaitForDialog(L"Vorlune"), nullptr) << "no message box";
+    EXPECT_EQ(test::MessageText(box), L"Processing failed. Please try again.\nThe file is open in another program.");
+    ASSERT_TRUE(test::PressButton(box, IDOK));
+    EXPECT_TRUE(WaitReady());
 }
 
 TEST_F(Step3ProgramRealInput, WhileARenderRunsNothingChangesTheProjectAndClosingStopsItLeavingNothingBehind)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cwctype>
 #include <string>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #include "io/ProgressRange.h"
+#include "audio/SongCheck.h"
 #include "audio/TempFile.h"
+#include "io/FileUtil.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
 #include "support/RecordingRange.h"
@@ -170,6 +173,26 @@ TEST(Mp3Decoder, TruncatedSongsDecodeWhatTheyHold)
     const PcmWav vbr = ReadWav(out2);
     EXPECT_GT(vbr.Frames(), 15u * 44100u);
     EXPECT_LT(vbr.Frames(), 25u * 44100u);
+}
+
+TEST(SongCheck, ReadsOnlyTheHeadSoAnyLengthIsQuickAndRefusesWhatTheDecoderCannotRead)
+{
+    // A song with nearly 2 GB of nothing after it (sparse): decoding it
+    // would take minutes, the check reads its head. One byte more is beyond
+    // what the decoder reads.
+    test::TempDir dir;
+    const std::wstring big = dir.File(L"big.mp3");
+    ASSERT_TRUE(::CopyFileW(Mp3(L"cbr-44100-2.mp3").c_str(), big.c_str(), FALSE));
+    ASSERT_TRUE(TruncateFile(big, LONG_MAX));
+    EXPECT_EQ(CheckSong(big), SongProblem::kNone);
+    ASSERT_TRUE(TruncateFile(big, int64_t{LONG_MAX} + 1));
+    EXPECT_EQ(CheckSong(big), SongProblem::kTooLarge);
+    // Damage after the head is the render's to find; junk before it is not damage.
+    EXPECT_EQ(CheckSong(Mp3(L"truncated.mp3")), SongProblem::kNone);
+    EXPECT_EQ(CheckSong(Mp3(L"junk.mp3")), SongProblem::kNone);
+    EXPECT_EQ(CheckSong(Mp3(L"noise.mp3")), SongProblem::kNotMp3);
+    EXPECT_EQ(CheckSong(dir.Path()), SongProblem::kFolder);
+    EXPECT_EQ(CheckSong(dir.File(L"gone.mp3")), SongProblem::kMissing);
 }
 
 TEST(Mp3Decoder, ReportsProgressAndStopsWhenCancelled)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "support/Fixtures.h"
 #include "win/ComApartment.h"
 #include "win/ComObject.h"
+#include "win/Handle.h"
 
 namespace vorlune {
 namespace {
@@ -56,6 +58,128 @@ public:
 
     ComPtr<IClassFactory> real;
     ComPtr<IGraphBuilder> graph;
+};
+
+// A filter graph whose Stop never returns until the test lets it: a real
+// graph behind it does everything else. It counts the graphs alive and
+// notes the thread that let the last one go.
+class StuckGraph final : public IFilterGraph2, public IMediaControl {
+public:
+    StuckGraph(IGraphBuilder* real, HANDLE release) : release_(release)
+    {
+        real->QueryInterface(IID_IFilterGraph2, graph_.PutVoid());
+        graph_->QueryInterface(IID_IMediaControl, control_.PutVoid());
+        ++alive;
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IFilterGraph || iid == IID_IGraphBuilder || iid == IID_IFilterGraph2)
+            *out = static_cast<IFilterGraph2*>(this);
+        else if (iid == IID_IMediaControl)
+            *out = static_cast<IMediaControl*>(this);
+        else
+            return graph_->QueryInterface(iid, out);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG n = --refs_;
+        if (n == 0) {
+            lastReleaseThread = GetCurrentThreadId();
+            --alive;
+            delete this;
+        }
+        return n;
+    }
+    // The graph's own interfaces, passed on.
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* f, LPCWSTR n) override { return graph_->AddFilter(f, n); }
+    HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter* f) override { return graph_->RemoveFilter(f); }
+    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** e) override { return graph_->EnumFilters(e); }
+    HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR n, IBaseFilter** f) override
+    {
+        return graph_->FindFilterByName(n, f);
+    }
+    HRESULT STDMETHODCALLTYPE ConnectDirect(IPin* a, IPin* b, const AM_MEDIA_TYPE* t) override
+    {
+        return graph_->ConnectDirect(a, b, t);
+    }
+    HRESULT STDMETHODCALLTYPE Reconnect(IPin* p) override { return graph_->Reconnect(p); }
+    HRESULT STDMETHODCALLTYPE Disconnect(IPin* p) override { return graph_->Disconnect(p); }
+    HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return graph_->SetDefaultSyncSource(); }
+    HRESULT STDMETHODCALLTYPE Connect(IPin* a, IPin* b) override { return graph_->Connect(a, b); }
+    HRESULT STDMETHODCALLTYPE Render(IPin* p) override { return graph_->Render(p); }
+    HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR f, LPCWSTR l) override { return graph_->RenderFile(f, l); }
+    HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR f, LPCWSTR n, IBaseFilter** out) override
+    {
+        return graph_->AddSourceFilter(f, n, out);
+    }
+    HRESULT STDMETHODCALLTYPE SetLogFile(DWORD_PTR f) override { return graph_->SetLogFile(f); }
+    HRESULT STDMETHODCALLTYPE Abort() override { return graph_->Abort(); }
+    HRESULT STDMETHODCALLTYPE ShouldOperationContinue() override { return graph_->ShouldOperationContinue(); }
+    HRESULT STDMETHODCALLTYPE AddSourceFilterForMoniker(IMoniker* m, IBindCtx* c, LPCWSTR n, IBaseFilter** f) override
+    {
+        return graph_->AddSourceFilterForMoniker(m, c, n, f);
+    }
+    HRESULT STDMETHODCALLTYPE ReconnectEx(IPin* p, const AM_MEDIA_TYPE* t) override
+    {
+        return graph_->ReconnectEx(p, t);
+    }
+    HRESULT STDMETHODCALLTYPE RenderEx(IPin* p, DWORD f, DWORD* c) override { return graph_->RenderEx(p, f, c); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Run() override { return control_->Run(); }
+    HRESULT STDMETHODCALLTYPE Pause() override { return control_->Pause(); }
+    // As a parser waiting on its streaming thread for good.
+    HRESULT STDMETHODCALLTYPE Stop() override
+    {
+        WaitForSingleObject(release_, INFINITE);
+        return control_->Stop();
+    }
+    HRESULT STDMETHODCALLTYPE GetState(LONG ms, OAFilterState* s) override { return control_->GetState(ms, s); }
+    HRESULT STDMETHODCALLTYPE RenderFile(BSTR f) override { return control_->RenderFile(f); }
+    HRESULT STDMETHODCALLTYPE AddSourceFilter(BSTR f, IDispatch** d) override { return control_->AddSourceFilter(f, d); }
+    HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch** d) override { return control_->get_FilterCollection(d); }
+    HRESULT STDMETHODCALLTYPE get_RegFilterCollection(IDispatch** d) override
+    {
+        return control_->get_RegFilterCollection(d);
+    }
+    HRESULT STDMETHODCALLTYPE StopWhenReady() override { return control_->StopWhenReady(); }
+
+    static inline std::atomic<int> alive{0};
+    static inline std::atomic<DWORD> lastReleaseThread{0};
+
+private:
+    ~StuckGraph() = default;
+    std::atomic<ULONG> refs_{1};
+    HANDLE release_;
+    ComPtr<IFilterGraph2> graph_;
+    ComPtr<IMediaControl> control_;
+};
+
+// Hands out a stuck graph over a real one for every graph the player makes.
+class StuckGraphFactory : public ComObject<IClassFactory> {
+public:
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override
+    {
+        ComPtr<IGraphBuilder> graph;
+        const HRESULT hr = real->CreateInstance(outer, IID_IGraphBuilder, graph.PutVoid());
+        if (FAILED(hr)) return hr;
+        auto* stuck = new StuckGraph(graph.Get(), release);
+        const HRESULT answer = stuck->QueryInterface(iid, out);
+        static_cast<IFilterGraph2*>(stuck)->Release();
+        return answer;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+    ComPtr<IClassFactory> real;
+    HANDLE release = nullptr;
 };
 
 class PreviewPlayerTest : public ::testing::Test {
@@ -243,6 +367,44 @@ TEST_F(PreviewPlayerTest, HandsEveryEventToTheSinkWithItsFullParameters)
     ASSERT_EQ(sink.events.size(), 1u);
     EXPECT_EQ(sink.events[0].code, EC_USER + 3);
     EXPECT_EQ(player.GetState(), State::Closed);
+}
+
+TEST_F(PreviewPlayerTest, AGraphThatNeverAnswersStopIsGivenUpWithinABoundAndReleasedByTheThreadStuckInIt)
+{
+    // From here on every graph hangs in Stop until the test lets go.
+    KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto stuck = ComPtr<StuckGraphFactory>::Adopt(new StuckGraphFactory);
+    stuck->real = spy->real;
+    stuck->release = release.Get();
+    CoRevokeClassObject(cookie);
+    ASSERT_HRESULT_SUCCEEDED(CoRegisterClassObject(CLSID_FilterGraph, stuck.Get(), CLSCTX_INPROC_SERVER,
+                                                   REGCLS_MULTIPLEUSE, &cookie));
+    ASSERT_TRUE(player.Load(Song(L"mp3\\vbr-44100-1.mp3")));
+    ASSERT_EQ(StuckGraph::alive, 1);
+
+    // Stop answers after about the bound: the player has the song again in a
+    // new graph and is stopped at its start.
+    ASSERT_TRUE(player.Play());
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(player.Stop());
+    EXPECT_LT(GetTickCount() - start, PreviewPlayer::kAnswerMs + 2000);
+    EXPECT_EQ(player.GetState(), State::Stopped);
+    EXPECT_EQ(Position(), 0);
+    EXPECT_EQ(StuckGraph::alive, 2);  // the first is still held by the call stuck in it
+
+    // Close from a pause goes the same way, and leaves the player closed.
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(player.Pause());
+    start = GetTickCount();
+    player.Close();
+    EXPECT_LT(GetTickCount() - start, PreviewPlayer::kAnswerMs + 2000);
+    EXPECT_EQ(player.GetState(), State::Closed);
+    EXPECT_FALSE(player.Play());
+
+    // Once the graphs answer, the threads stuck in them let them go.
+    SetEvent(release.Get());
+    EXPECT_TRUE(PumpEvents([] { return StuckGraph::alive == 0; }, 10000)) << StuckGraph::alive << " graphs alive";
+    EXPECT_NE(StuckGraph::lastReleaseThread, GetCurrentThreadId());
 }
 
 }  // namespace

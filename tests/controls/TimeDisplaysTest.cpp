@@ -25,8 +25,9 @@ TEST(TimeDisplays, TextsKeepWholeSecondsAndTheDurationDecidesTheFields)
     EXPECT_EQ(VePlayTimeCtrl::Text(0, 0), L"");
     EXPECT_EQ(VePlayTimeCtrl::Text(5 * kSecond, 4 * kSecond), L"");
     EXPECT_EQ(VePlayTimeCtrl::Text(-1, 4 * kSecond), L"");
-    EXPECT_EQ(VePlayTimeCtrl::Text(0, 3600 * kSecond), L"00:00:00 / 01:00:00");
-    EXPECT_EQ(VePlayTimeCtrl::Text(3725 * kSecond + kSecond / 2, 7200 * kSecond), L"01:02:05 / 02:00:00");
+    EXPECT_EQ(VePlayTimeCtrl::Text(0, 3600 * kSecond), L"0:00:00 / 1:00:00");
+    EXPECT_EQ(VePlayTimeCtrl::Text(3725 * kSecond + kSecond / 2, 7200 * kSecond), L"1:02:05 / 2:00:00");
+    EXPECT_EQ(VePlayTimeCtrl::Text(35999 * kSecond, 36000 * kSecond), L"9:59:59 / 10:00:00");
     EXPECT_EQ(VePlayTimeCtrl::Text(0, 3599 * kSecond), L"00:00 / 59:59");
     EXPECT_EQ(VePlayTimeCtrl::Text(99900000, 200 * kSecond), L"00:09 / 03:20");
     for (auto [ms, text] : {std::pair{0, L"00:00"}, {9990, L"00:09"}, {59999, L"00:59"}, {3600000, L"60:00"},
@@ -87,6 +88,26 @@ TEST_F(TimeWindows, PlayTimeShowsItsTextOnlyForAPositionInsideTheSong)
     EXPECT_TRUE(solid);
     time.SetPosition(201 * kSecond, false);
     EXPECT_EQ(test::SkinDifferences(hwnd, IDJ_PLAY_TIME), 0) << "a position beyond the song shows nothing";
+
+    // Under an hour the text fits in the shared font; a ten-hour song's does
+    // not, and is drawn whole in a smaller size of it.
+    WindowDc screen(nullptr);
+    auto width = [&](HFONT font, const std::wstring& text) {
+        const SelectGuard selected(screen.Get(), font);
+        SIZE extent{};
+        ::GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        return extent.cx;
+    };
+    EXPECT_LE(width(TimeDisplayFont(), VePlayTimeCtrl::Text(3599 * kSecond, 3599 * kSecond)), 69);
+    const std::wstring hours = VePlayTimeCtrl::Text(35999 * kSecond, 36000 * kSecond);
+    EXPECT_GT(width(TimeDisplayFont(), hours), 69);
+    const UniqueFont smaller = VePlayTimeCtrl::FontFitting(screen.Get(), hours, 69);
+    ASSERT_TRUE(smaller);
+    EXPECT_LE(width(smaller.Get(), hours), 69);
+    time.SetDuration(36000 * kSecond, false);
+    time.SetPosition(35999 * kSecond, true);
+    ASSERT_TRUE(test::PrintClient(hwnd, shot));
+    EXPECT_GT(InkedColumns(shot, RECT{0, 0, 69, 10}, background.ColorSurface(), slate), 50) << hours;
 }
 
 TEST_F(TimeWindows, TipsFitTheirTextInAFramedYellowLabel)

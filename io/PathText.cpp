@@ -1,4 +1,4 @@
-#include "app/PathText.h"
+#include "io/PathText.h"
 
 #include <windows.h>
 
@@ -7,16 +7,11 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "io/FileUtil.h"
 #include "win/Handle.h"
 
 namespace vorlune {
 namespace {
-
-bool IsDirectory(const std::wstring& path)
-{
-    const DWORD attributes = QuietFileAttributes(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Steps 2 and 3 of tidying.
 std::wstring SlashesAndDirectory(std::wstring path)
@@ -45,7 +40,7 @@ std::wstring CurrentDirectory()
 
 std::wstring LowerCanonical(const std::wstring& path)
 {
-    std::wstring text = CanonicalPath(path);
+    std::wstring text = CanonicalPath(FullPath(path));
     if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
 }
@@ -53,21 +48,23 @@ std::wstring LowerCanonical(const std::wstring& path)
 // Opens a file or directory for nothing but its identity.
 KernelHandle OpenForIdentity(const std::wstring& path) noexcept
 {
-    const UINT old = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    KernelHandle file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    ::SetErrorMode(old);
-    return file;
+    CriticalErrorsOff quiet;
+    return KernelHandle(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 }  // namespace
 
 unsigned long QuietFileAttributes(const std::wstring& path) noexcept
 {
-    const UINT old = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    ::SetErrorMode(old);
-    return attributes;
+    CriticalErrorsOff quiet;
+    return ::GetFileAttributesW(path.c_str());
+}
+
+bool IsDirectory(const std::wstring& path) noexcept
+{
+    const DWORD attributes = QuietFileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring TidyPath(const std::wstring& path)
@@ -106,6 +103,21 @@ std::wstring MakeAbsolute(const std::wstring& path)
     return CanonicalPath(full + path);
 }
 
+std::wstring FullPath(const std::wstring& path)
+{
+    if (path.empty()) return path;
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (got == 0) return path;
+        if (got < full.size()) {
+            full.resize(got);
+            return full;
+        }
+        full.assign(got, L'\0');
+    }
+}
+
 std::wstring PathFileName(const std::wstring& path)
 {
     size_t cut = path.rfind(L'\\');
@@ -138,9 +150,19 @@ std::wstring Directory(const std::wstring& path)
     return path.substr(0, slash);
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b)
+std::wstring FolderOf(const std::wstring& path)
 {
-    if (LowerCanonical(a) == LowerCanonical(b)) return true;
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) noexcept
+{
+    try {
+        if (LowerCanonical(a) == LowerCanonical(b)) return true;
+    } catch (...) {
+        return false;
+    }
     // Other names of one existing file: its short name, a hard link.
     if (a.empty() || b.empty()) return false;
     const KernelHandle fa = OpenForIdentity(a), fb = OpenForIdentity(b);

@@ -1,6 +1,6 @@
 // How paths are tidied, made absolute and taken apart.
 
-#include "app/PathText.h"
+#include "io/PathText.h"
 
 #include <gtest/gtest.h>
 
