@@ -62,7 +62,7 @@ SongStamp StampSong(const std::wstring& path) noexcept
 RenderFailure OutputProblem(const RenderRequest& request) noexcept
 {
     if (request.outputPath.empty()) return RenderFailure::kOutputNotWritable;
-    if (IsSameFile(request.outputPath, request.sourcePath)) return RenderFailure::kOutputIsSong;
+    if (SamePath(request.outputPath, request.sourcePath)) return RenderFailure::kOutputIsSong;
     if (!Mp3Encoder::Instance().IsUsable()) return RenderFailure::kEncoderMissing;
     try {
         if (!IsDirectory(FolderOf(request.outputPath))) return RenderFailure::kOutputFolderMissing;

@@ -49,7 +49,4 @@ public:
 bool EditForRingtone(AudioDocument& document, double selectionStart, double selectionEnd, bool fadeIn, bool fadeOut,
                      ProgressRange& progress) noexcept;
 
-// The engine's older name for SamePath (io/PathText.h).
-inline bool IsSameFile(const std::wstring& a, const std::wstring& b) noexcept { return SamePath(a, b); }
-
 }  // namespace vorlune

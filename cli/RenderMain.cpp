@@ -285,7 +285,7 @@ int wmain(int argc, wchar_t** argv)
     }
     // The job finds these too, but only after decoding the song.
     const auto refuse = [&](RenderFailure why) { return Fail(Reason(why, NO_ERROR, song, output)); };
-    if (IsSameFile(song, output)) return refuse(RenderFailure::kOutputIsSong);
+    if (SamePath(song, output)) return refuse(RenderFailure::kOutputIsSong);
     if (!IsDirectory(FolderOf(output))) return refuse(RenderFailure::kOutputFolderMissing);
     if (!Mp3Encoder::Instance().IsUsable()) return refuse(RenderFailure::kEncoderMissing);
 

@@ -187,16 +187,16 @@ TEST(EditForRingtone, CropsToTheSelectionAndFadesBothEnds)
     EXPECT_FALSE(EditForRingtone(empty, 0, 1, false, false, progress));
 }
 
-TEST(IsSameFile, SeesOneFileThroughDifferentSpellings)
+TEST(SamePath, SeesOneFileThroughDifferentSpellings)
 {
     test::TempPath a(L".mp3"), b(L".mp3");
     ASSERT_TRUE(test::WriteAll(a, "x", 1));
     std::wstring upper = a.Path();
     for (wchar_t& c : upper) c = wchar_t(towupper(c));
-    EXPECT_TRUE(IsSameFile(a, upper));
-    EXPECT_TRUE(IsSameFile(a, a.Path().substr(0, a.Path().rfind(L'\\')) + L"\\.\\" +
+    EXPECT_TRUE(SamePath(a, upper));
+    EXPECT_TRUE(SamePath(a, a.Path().substr(0, a.Path().rfind(L'\\')) + L"\\.\\" +
                                    a.Path().substr(a.Path().rfind(L'\\') + 1)));
-    EXPECT_FALSE(IsSameFile(a, b));
+    EXPECT_FALSE(SamePath(a, b));
 }
 
 }  // namespace
