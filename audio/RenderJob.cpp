@@ -102,7 +102,7 @@ RenderFailure SaveProblem(const std::wstring& output, DWORD error) noexcept
 
 }  // namespace
 
-RenderFailure SongProblem(const std::wstring& path, DWORD* error) noexcept
+RenderFailure SongReadFailure(const std::wstring& path, DWORD* error) noexcept
 {
     const SongStamp stamp = StampSong(path);
     if (error) *error = stamp.error;

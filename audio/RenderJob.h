@@ -40,7 +40,7 @@ enum class RenderFailure {
 // What stands in the way of reading the song now, as the decoder opens it:
 // kSongMissing, kSongInUse, kOther (with the system's error in *error) or
 // kNone.
-RenderFailure SongProblem(const std::wstring& path, DWORD* error = nullptr) noexcept;
+RenderFailure SongReadFailure(const std::wstring& path, DWORD* error = nullptr) noexcept;
 
 // The ringtone a run made.
 struct RingtoneShape {

@@ -273,7 +273,7 @@ int wmain(int argc, wchar_t** argv)
     Mp3Decoder probe;
     if (!probe.Probe(song, frames, rate, channels)) {
         DWORD systemError = NO_ERROR;
-        const RenderFailure why = SongProblem(song, &systemError);
+        const RenderFailure why = SongReadFailure(song, &systemError);
         if (why == RenderFailure::kNone) return Fail(Reason(RenderFailure::kSongUnreadable, NO_ERROR, song, output));
         return Fail(Reason(why, why == RenderFailure::kOther ? systemError : NO_ERROR, song, output));
     }
