@@ -49,7 +49,9 @@ HWND MainFrame::Create() noexcept
 
 bool MainFrame::PreTranslateMessage(MSG& msg)
 {
-    return Hwnd() && accelerators_ && ::TranslateAcceleratorW(Hwnd(), accelerators_, &msg);
+    if (!Hwnd()) return false;
+    if (view_->HandleKey(msg)) return true;
+    return accelerators_ && ::TranslateAcceleratorW(Hwnd(), accelerators_, &msg);
 }
 
 bool MainFrame::OnIdle()
@@ -136,6 +138,8 @@ bool MainFrame::OnCreate() noexcept
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
     }
+    // As in a dialog: no focus drawn until the user presses a key.
+    SetFocusCuesShown(Hwnd(), false);
     return true;
 }
 
@@ -166,6 +170,9 @@ bool MainFrame::OnCommand(UINT id) noexcept
         return true;
     case ID_STEP1_CHOOSE_SONG:
         if (!IsRendering()) ::PostMessageW(Hwnd(), WM_COMMAND, ID_FILE_OPEN, 0);
+        return true;
+    case ID_FILE_SAVE:  // Ctrl+S, from the accelerators
+        view_->SaveByKey();
         return true;
     case ID_APP_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);

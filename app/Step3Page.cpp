@@ -15,6 +15,7 @@
 #include "audio/RingtoneProject.h"
 #include "controls/SkinArt.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/Window.h"
 
 namespace vorlune {
@@ -99,10 +100,12 @@ bool Step3Page::CreateContent()
     LoadSkinJpeg(IDJ_SAVED, savedCaption_);
     HWND page = Hwnd();
     if (!progress_.Create(page, kProgressAt) ||
-        !save_.CreateFromStrip(page, kSaveAt, ID_STEP3_SAVE, LoadSkinStrip(IDB_SAVE, 3), 3) ||
-        !locate_.CreateFromStrip(page, kLocateAt, ID_STEP3_LOCATE, LoadSkinStrip(IDB_LOCATE, 3), 3) ||
-        !new_.CreateFromStrip(page, kNewAt, ID_STEP3_NEW, LoadSkinStrip(IDB_NEW, 3), 3))
+        !save_.CreateFromStrip(page, kSaveAt, ID_STEP3_SAVE, LoadSkinStrip(IDB_SAVE, 3), 3, L"Save") ||
+        !locate_.CreateFromStrip(page, kLocateAt, ID_STEP3_LOCATE, LoadSkinStrip(IDB_LOCATE, 3), 3,
+                                 L"Locate in Windows Explorer") ||
+        !new_.CreateFromStrip(page, kNewAt, ID_STEP3_NEW, LoadSkinStrip(IDB_NEW, 3), 3, L"Make a New Ringtone"))
         return false;
+    save_.SetShortcut(L"Ctrl+S");
     ResetToReady();
     job_.reset(new (std::nothrow) RenderJob(page, &Project()));
     return job_ != nullptr;
@@ -110,8 +113,27 @@ bool Step3Page::CreateContent()
 
 void Step3Page::ResetToReady() noexcept { Show(State::kReady); }
 
+void Step3Page::PressSave() noexcept
+{
+    if (state_ == State::kReady && save_.IsAlive() && ::IsWindowVisible(save_.Hwnd())) save_.Click();
+}
+
+std::wstring Step3Page::AccessibleName() const
+{
+    switch (state_) {
+    case State::kProcessing:
+        return L"Processing\u2026";
+    case State::kSaved:
+        return L"Ringtone saved!";
+    case State::kReady:
+        break;
+    }
+    return L"Click the button below to export your ringtone.";
+}
+
 void Step3Page::Show(State state) noexcept
 {
+    const bool changed = state != state_;
     state_ = state;
     const auto show = [](Window& window, bool visible) {
         if (window.IsAlive()) ::ShowWindow(window.Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
@@ -121,6 +143,17 @@ void Step3Page::Show(State state) noexcept
     show(locate_, state == State::kSaved);
     show(new_, state == State::kSaved);
     Repaint();
+    if (changed) NotifyAccessible(EVENT_OBJECT_NAMECHANGE, Hwnd());
+    // A keyboard user's focus left with the button it was on (the system
+    // gave it to the page): it goes to the first button shown now.
+    HWND focus = ::GetFocus();
+    if (focus && (focus == Hwnd() || (::IsChild(Hwnd(), focus) && !::IsWindowVisible(focus)))) {
+        for (HWND stop : TabStops())
+            if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
+                ::SetFocus(stop);
+                break;
+            }
+    }
 }
 
 void Step3Page::DrawContent(HDC dc)

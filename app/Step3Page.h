@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/WizardPage.h"
 #include "audio/RenderJob.h"
@@ -27,6 +28,9 @@ public:
     // Nothing may change the project while the job runs.
     bool CanGoBack() const override { return !IsProcessing(); }
     bool CanGoNext() const override { return false; }
+    std::vector<HWND> TabStops() const override { return {save_.Hwnd(), locate_.Hwnd(), new_.Hwnd()}; }
+    // Ctrl+S and Enter: the Save button pressed, while it shows.
+    void PressSave() noexcept;
 
     State GetState() const noexcept { return state_; }
     bool IsProcessing() const noexcept { return state_ == State::kProcessing; }
@@ -53,6 +57,8 @@ public:
 protected:
     bool CreateContent() override;
     void DrawContent(HDC dc) override;
+    // The caption in words: what to do, "Processing…" or "Ringtone saved!".
+    std::wstring AccessibleName() const override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

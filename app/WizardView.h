@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/PageStack.h"
 #include "app/Step1Page.h"
 #include "app/Step2Page.h"
@@ -41,6 +43,16 @@ public:
     // when its song came or went.
     bool OnIdle() override;
 
+    // The wizard's keys, seen before they are dispatched: Tab and Shift+Tab
+    // through the current page's controls and Back and Next; Enter presses
+    // the focused button, or else does Next (Save on step 3); Alt+Left and
+    // Alt+Right are Back and Next; on step 2 Space plays or pauses unless a
+    // button has the focus, and Esc stops. Any key of the frame shows the
+    // focus from then on. True when msg was taken.
+    bool HandleKey(const MSG& msg) noexcept;
+    // Ctrl+S: Save, on step 3.
+    void SaveByKey() noexcept;
+
     RingtoneProject& Project() const noexcept { return *project_; }
     VeViewHeader& Header() noexcept { return header_; }
     VeViewFooter& Footer() noexcept { return footer_; }
@@ -61,6 +73,12 @@ private:
     // from old to now (old is -1 at start).
     void OnStepChanged(int old, int now) noexcept;
     WizardPage* Page(int step) noexcept;
+    // The controls Tab goes through now: the page's, then Back and Next,
+    // without hidden or disabled ones.
+    std::vector<HWND> TabOrder() noexcept;
+    void MoveFocus(bool backward) noexcept;
+    // Enter away from a button: Next, or Save on step 3.
+    void DefaultAction() noexcept;
 
     RingtoneProject* project_;
     VeViewHeader header_;

@@ -4,6 +4,7 @@
 #include "controls/TimeTextDrawing.h"
 #include "gfx/ImageResource.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/AppModule.h"
 
 namespace vorlune {
@@ -63,6 +64,17 @@ std::wstring VePlayTimeCtrl::Text(int64_t position, int64_t duration)
         return TwoDigits(q / 60) + L':' + TwoDigits(q % 60) + L" / " + TwoDigits(r / 60) + L':' + TwoDigits(r % 60);
     return TwoDigits(ps / 3600) + L':' + TwoDigits(q / 60) + L':' + TwoDigits(q % 60) + L" / " + TwoDigits(hours) +
            L':' + TwoDigits(r / 60) + L':' + TwoDigits(r % 60);
+}
+
+// Read as the text it shows; a screen reader asks when it wants it, so the
+// ticks of playback raise no events.
+bool VePlayTimeCtrl::Describe(AccessibleInfo& info) const
+{
+    info.name = L"Play time";
+    info.value = Text(position_, duration_);
+    info.role = ROLE_SYSTEM_STATICTEXT;
+    info.state = STATE_SYSTEM_READONLY;
+    return true;
 }
 
 void VePlayTimeCtrl::Paint(HDC dc)
