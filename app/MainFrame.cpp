@@ -101,7 +101,7 @@ bool MainFrame::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
         break;
     case WM_SETFOCUS:
         if (client_) {
-            ::SetFocus(client_);
+            if (!view_->RestoreKeyFocus()) ::SetFocus(client_);
             return true;
         }
         break;

@@ -135,6 +135,10 @@ void Step3Page::Show(State state) noexcept
 {
     const bool changed = state != state_;
     state_ = state;
+    // A keyboard user's focus on the page goes with the button it was on
+    // (to the page, or nowhere): it comes back on the first button shown.
+    HWND focus = ::GetFocus();
+    if (focus && (focus == Hwnd() || ::IsChild(Hwnd(), focus))) keyFocusHere_ = true;
     const auto show = [](Window& window, bool visible) {
         if (window.IsAlive()) ::ShowWindow(window.Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
     };
@@ -144,16 +148,18 @@ void Step3Page::Show(State state) noexcept
     show(new_, state == State::kSaved);
     Repaint();
     if (changed) NotifyAccessible(EVENT_OBJECT_NAMECHANGE, Hwnd());
-    // A keyboard user's focus left with the button it was on (the system
-    // gave it to the page): it goes to the first button shown now.
-    HWND focus = ::GetFocus();
-    if (focus && (focus == Hwnd() || (::IsChild(Hwnd(), focus) && !::IsWindowVisible(focus)))) {
-        for (HWND stop : TabStops())
-            if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
-                ::SetFocus(stop);
-                break;
-            }
+    focus = ::GetFocus();
+    const bool lost = !focus ? ::GetActiveWindow() == Frame()
+                             : focus == Hwnd() || (::IsChild(Hwnd(), focus) && !::IsWindowVisible(focus));
+    if (!keyFocusHere_ || !lost) {
+        keyFocusHere_ = focus && ::IsChild(Hwnd(), focus);
+        return;
     }
+    for (HWND stop : TabStops())
+        if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
+            ::SetFocus(stop);
+            break;
+        }
 }
 
 void Step3Page::DrawContent(HDC dc)

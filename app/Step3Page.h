@@ -73,6 +73,7 @@ private:
     void Show(State state) noexcept;
 
     State state_ = State::kReady;
+    bool keyFocusHere_ = false;  // the keyboard's focus is on the page's buttons
     Surface24 readyCaption_;
     Surface24 processingCaption_;
     Surface24 savedCaption_;

@@ -193,35 +193,58 @@ void WizardView::SaveByKey() noexcept
     if (Step() == kSteps - 1) step3_.PressSave();
 }
 
+bool WizardView::RestoreKeyFocus() noexcept
+{
+    if (!keyFocus_) return false;
+    if (::IsChild(Hwnd(), keyFocus_) && ::IsWindowVisible(keyFocus_) && ::IsWindowEnabled(keyFocus_)) {
+        ::SetFocus(keyFocus_);
+        return true;
+    }
+    const std::vector<HWND> order = TabOrder();
+    if (order.empty()) return false;
+    ::SetFocus(order.front());
+    return true;
+}
+
 bool WizardView::HandleKey(const MSG& msg) noexcept
 {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
     HWND frame = ::GetAncestor(Hwnd(), GA_ROOT);
     if (!msg.hwnd || (msg.hwnd != frame && !::IsChild(frame, msg.hwnd))) return false;  // a dialog's
     HWND focus = ::GetFocus();
-    if (!FocusCuesShown(frame)) {
-        SetFocusCuesShown(frame, true);
-        if (focus) ::InvalidateRect(focus, nullptr, FALSE);
-    }
-    // Without a focus the keys come to the frame as system keys: only the
-    // Alt flag tells Alt+key.
-    const bool alt = (HIWORD(msg.lParam) & KF_ALTDOWN) != 0;
+    // Without a focus the keys come to the frame as system keys: the Alt
+    // flag, or Alt held down, tells Alt+key.
+    const bool alt = (HIWORD(msg.lParam) & KF_ALTDOWN) != 0 || ::GetKeyState(VK_MENU) < 0;
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
     const bool mine = focus && ::IsChild(Hwnd(), focus);
     const bool onButton = mine && (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON);
+    // A key that moves about or presses (not a Ctrl shortcut, not a
+    // modifier alone) shows the focus from now on, and the focus is the
+    // keyboard's: it comes back after a dialog.
+    const bool modifier = msg.wParam == VK_SHIFT || msg.wParam == VK_CONTROL || msg.wParam == VK_MENU;
+    if (!ctrl && !modifier) {
+        if (!FocusCuesShown(frame)) {
+            SetFocusCuesShown(frame, true);
+            if (focus) ::InvalidateRect(focus, nullptr, FALSE);
+        }
+        keyFocus_ = mine ? focus : Hwnd();
+    }
     switch (msg.wParam) {
     case VK_TAB:
         if (alt || ctrl) return false;
         if (mine && (::SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB))
             return false;  // the track bar's own Tab, from one thumb to the other
         MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+        if (HWND now = ::GetFocus()) keyFocus_ = now;
         return true;
     case VK_LEFT:
     case VK_RIGHT:
         if (!alt) return false;
-        // As the footer's buttons are clicked: only while enabled.
+        // As the footer's buttons are clicked: only while enabled. The key
+        // still goes on to the default handling, which must see a key
+        // between Alt's press and release, or it opens the system menu.
         (msg.wParam == VK_LEFT ? footer_.BackButton() : footer_.NextButton()).Click();
-        return true;
+        return false;
     case VK_RETURN:
         if (alt || ctrl) return false;
         if (onButton)

@@ -52,6 +52,10 @@ public:
     bool HandleKey(const MSG& msg) noexcept;
     // Ctrl+S: Save, on step 3.
     void SaveByKey() noexcept;
+    // The frame has the focus again (after a dialog, or back from another
+    // program): the control the keys were on takes it, or the first one
+    // there is now; false when the keys were never used.
+    bool RestoreKeyFocus() noexcept;
 
     RingtoneProject& Project() const noexcept { return *project_; }
     VeViewHeader& Header() noexcept { return header_; }
@@ -87,6 +91,7 @@ private:
     Step1Page step1_;
     Step2Page step2_;
     Step3Page step3_;
+    HWND keyFocus_ = nullptr;  // where the focus was when the last key came
 };
 
 }  // namespace vorlune

@@ -626,8 +626,8 @@ TEST_F(Step3ProgramRealInput, FromASongToARingtoneByTheKeysAlone)
     EXPECT_TRUE(test::ShowsLook(two.fadeIn, IDB_FADE_IN_CHECKED, 4)) << "Fade In not ticked";
 
     // Alt+Right: step 3 with the focus on Save; Enter, a name typed, Enter.
-    ASSERT_TRUE(test::PressKeys({VK_MENU, VK_RIGHT}));
-    ASSERT_TRUE(test::WaitUntil([&] { return w.VisiblePage() == w.pages[2]; }, 5000));
+    ASSERT_TRUE(test::HoldKey(VK_MENU, true) && test::PressKeys({VK_RIGHT}) && test::HoldKey(VK_MENU, false));
+    ASSERT_TRUE(test::WaitUntil([&] { return w.VisiblePage() == w.pages[2]; }, 5000)) << "Alt+Right did not go on";
     ASSERT_TRUE(focused(s_.save));
     ASSERT_TRUE(test::PressKeys({VK_RETURN}));
     ASSERT_NE(dialog = program_->WaitForDialog(), nullptr) << "no Save dialog";
