@@ -24,6 +24,7 @@
 #include "support/Fixtures.h"
 #include "support/RunningProgram.h"
 #include "support/TempDir.h"
+#include "win/ComApartment.h"
 
 namespace vorlune {
 namespace {
