@@ -339,7 +339,7 @@ TEST_F(Step2PageInFrame, TheFocusShowsOnlyOnceAKeyIsPressedAndTabGoesThroughTheS
     // Space ticks it; Enter presses Next, and the focus goes on to step 3's
     // first control.
     key(VK_SPACE);
-    MSG up{fadeInButton, WM_KEYUP, VK_SPACE, 0xC0000001, 0, {}};
+    MSG up{fadeInButton, WM_KEYUP, VK_SPACE, 1, 0, {}};
     ::DispatchMessageW(&up);
     EXPECT_TRUE(page().FadeIn());
     ::SetFocus(next);
