@@ -19,6 +19,12 @@ const WindowClass kClass{L"ZELK-MainFrame-{723C16B7-7785-4b23-B783-227EE6D92655}
 constexpr int kClientWidth = 600, kClientHeight = 400;
 constexpr wchar_t kTitle[] = L"Vorlune";
 
+BOOL CALLBACK TellUiState(HWND child, LPARAM change)
+{
+    ::SendMessageW(child, WM_UPDATEUISTATE, static_cast<WPARAM>(change), 0);
+    return TRUE;
+}
+
 }  // namespace
 
 MainFrame::MainFrame()
@@ -49,7 +55,9 @@ HWND MainFrame::Create() noexcept
 
 bool MainFrame::PreTranslateMessage(MSG& msg)
 {
-    return Hwnd() && accelerators_ && ::TranslateAcceleratorW(Hwnd(), accelerators_, &msg);
+    if (!Hwnd()) return false;
+    if (view_->HandleKey(msg)) return true;
+    return accelerators_ && ::TranslateAcceleratorW(Hwnd(), accelerators_, &msg);
 }
 
 bool MainFrame::OnIdle()
@@ -93,7 +101,7 @@ bool MainFrame::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
         break;
     case WM_SETFOCUS:
         if (client_) {
-            ::SetFocus(client_);
+            if (!view_->RestoreKeyFocus()) ::SetFocus(client_);
             return true;
         }
         break;
@@ -106,8 +114,31 @@ bool MainFrame::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam))) return true;
         break;
+    case WM_CHANGEUISTATE:
+        OnChangeUiState(wParam);
+        return true;
+    case WM_QUERYUISTATE:
+        result = uiState_;
+        return true;
     }
     return Window::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+// The state is the frame's own, kept here rather than left to the system,
+// which sets it afresh as it sees fit (on activation, say): as in a dialog,
+// the focus is hidden until the user presses a key, and stays shown after.
+void MainFrame::OnChangeUiState(WPARAM wParam) noexcept
+{
+    const WORD action = LOWORD(wParam), flags = HIWORD(wParam) & (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+    WORD state = uiState_;
+    if (action == UIS_SET)
+        state |= flags;
+    else if (action == UIS_CLEAR)
+        state &= static_cast<WORD>(~flags);
+    if (state == uiState_) return;
+    uiState_ = state;
+    // Every window under the frame hears it and redraws its focus.
+    ::EnumChildWindows(Hwnd(), &TellUiState, static_cast<LPARAM>(wParam));
 }
 
 bool MainFrame::OnCreate() noexcept
@@ -166,6 +197,9 @@ bool MainFrame::OnCommand(UINT id) noexcept
         return true;
     case ID_STEP1_CHOOSE_SONG:
         if (!IsBusy()) ::PostMessageW(Hwnd(), WM_COMMAND, ID_FILE_OPEN, 0);
+        return true;
+    case ID_FILE_SAVE:  // Ctrl+S, from the accelerators
+        view_->SaveByKey();
         return true;
     case ID_APP_EXIT:
         ::PostMessageW(Hwnd(), WM_CLOSE, 0, 0);

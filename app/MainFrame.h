@@ -22,7 +22,8 @@ public:
 
     HWND Create() noexcept;
 
-    // The frame's accelerators; true when msg became a command.
+    // The wizard's keys, then the frame's accelerators; true when msg was
+    // taken or became a command.
     bool PreTranslateMessage(MSG& msg) override;
     // Brings the title up to date.
     bool OnIdle() override;
@@ -39,12 +40,15 @@ private:
     bool OnCreate() noexcept;
     void OnDestroy() noexcept;
     bool OnCommand(UINT id) noexcept;
+    void OnChangeUiState(WPARAM wParam) noexcept;
     void OnOpen() noexcept;
     // A render has the project: nothing may change it.
     bool IsBusy() noexcept;
 
     HWND client_ = nullptr;
     HACCEL accelerators_ = nullptr;  // a resource: freed with the module
+    // The frame's own UI state (UISF_*): the focus hidden until a key.
+    WORD uiState_ = UISF_HIDEFOCUS;
     std::unique_ptr<RingtoneProject> project_;
     std::unique_ptr<WizardView> view_;
 };

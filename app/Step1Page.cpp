@@ -45,9 +45,13 @@ bool Step1Page::CreateContent()
 {
     LoadSkinJpeg(IDJ_CHOOSE_PROMPT, prompt_);
     LoadSkinJpeg(IDJ_NAME_BOX, nameBox_);
-    return choose_.CreateFromStrip(Hwnd(), kChooseAt, ID_STEP1_CHOOSE_SONG, LoadSkinStrip(IDB_CHOOSE_SONG, 3), 3) &&
-           secondWebsite_.CreateFromStrip(Hwnd(), kSecondWebsiteAt, ID_STEP1_MONO_TO_STEREO,
-                                          LoadSkinStrip(IDB_MONO_TO_STEREO, 3), 3);
+    if (!choose_.CreateFromStrip(Hwnd(), kChooseAt, ID_STEP1_CHOOSE_SONG, LoadSkinStrip(IDB_CHOOSE_SONG, 3), 3,
+                                 L"Choose a Song from My Computer") ||
+        !secondWebsite_.CreateFromStrip(Hwnd(), kSecondWebsiteAt, ID_STEP1_MONO_TO_STEREO,
+                                        LoadSkinStrip(IDB_MONO_TO_STEREO, 3), 3, L"Convert Mono Songs to Stereo"))
+        return false;
+    choose_.SetShortcut(L"Ctrl+O");
+    return true;
 }
 
 bool Step1Page::OnCommand(WPARAM wParam, LPARAM lParam) noexcept
@@ -109,6 +113,13 @@ bool Step1Page::AcceptSong(const std::wstring& path) noexcept
 void Step1Page::RefreshIfChanged() noexcept
 {
     if (IsAlive() && CanGoNext() != showsName_) Repaint();
+}
+
+// What the page shows: the prompt, or the chosen song's name.
+std::wstring Step1Page::AccessibleName() const
+{
+    if (!CanGoNext()) return L"Click the button below to choose a song file for editing.";
+    return L"Song: " + PathFileName(TidyPath(Project().sourcePath));
 }
 
 void Step1Page::DrawContent(HDC dc)

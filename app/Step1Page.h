@@ -18,6 +18,7 @@ public:
     bool CanGoBack() const override { return false; }
     // A song is chosen and still there.
     bool CanGoNext() const override;
+    std::vector<HWND> TabStops() const override { return {choose_.Hwnd(), secondWebsite_.Hwnd()}; }
 
     // The Open dialog; true when the user chose a song and it was accepted.
     bool ChooseSong() noexcept;
@@ -34,6 +35,7 @@ public:
 protected:
     bool CreateContent() override;
     void DrawContent(HDC dc) override;
+    std::wstring AccessibleName() const override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

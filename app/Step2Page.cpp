@@ -33,6 +33,23 @@ int64_t TimeAt(double fraction, int64_t duration) noexcept
     return static_cast<int64_t>(fraction * static_cast<double>(duration));
 }
 
+// A time for the ear: "m:ss", or "h:mm:ss" from an hour on.
+std::wstring Clock(int64_t seconds)
+{
+    const int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    const auto two = [](int64_t n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); };
+    return h > 0 ? std::to_wstring(h) + L':' + two(m) + L':' + two(s) : std::to_wstring(m) + L':' + two(s);
+}
+
+// The selection as a screen reader says it: "from 0:48 to 2:00 of 4:00";
+// nothing without a song. The times are the tips' own.
+std::wstring SelectionInWords(double start, double end, int64_t duration)
+{
+    if (duration <= 0) return std::wstring();
+    const auto at = [&](double f) { return static_cast<int64_t>(f * static_cast<double>(duration) * 0.0001 + 0.5) / 1000; };
+    return L"from " + Clock(at(start)) + L" to " + Clock(at(end)) + L" of " + Clock(duration / 10000000);
+}
+
 RECT RectInParent(HWND hwnd) noexcept
 {
     RECT r{};
@@ -45,8 +62,8 @@ RECT RectInParent(HWND hwnd) noexcept
 
 Step2Page::Step2Page(WizardView* view) noexcept
     : WizardPage(view),
-      fadeIn_(IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN),
-      fadeOut_(IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT),
+      fadeIn_(IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN, L"Fade In"),
+      fadeOut_(IDB_FADE_OUT, IDB_FADE_OUT_CHECKED, ID_STEP2_FADE_OUT, L"Fade Out"),
       timerId_(NextTimerId())
 {
 }
@@ -97,9 +114,14 @@ bool Step2Page::CreateContent()
 {
     LoadSkinJpeg(IDJ_DRAG_PROMPT, caption_);  // a missing caption leaves its place blank
     HWND page = Hwnd();
-    if (!playPause_.CreateFromStrip(page, kPlayPauseAt, ID_STEP2_PLAY_PAUSE, LoadSkinStrip(IDB_PLAY, 3), 3) ||
-        !stop_.CreateFromStrip(page, kStopAt, ID_STEP2_STOP, LoadSkinStrip(IDB_STOP, 4), 4))
+    if (!playPause_.CreateFromStrip(page, kPlayPauseAt, ID_STEP2_PLAY_PAUSE, LoadSkinStrip(IDB_PLAY, 3), 3, L"Play") ||
+        !stop_.CreateFromStrip(page, kStopAt, ID_STEP2_STOP, LoadSkinStrip(IDB_STOP, 4), 4, L"Stop"))
         return false;
+    // The two buttons show only an icon: their tooltips say what they do.
+    playPause_.SetToolTipText(L"Play");
+    playPause_.SetShortcut(L"Space");
+    stop_.SetToolTipText(L"Stop");
+    stop_.SetShortcut(L"Esc");
     spareLook_ = LoadSkinStrip(IDB_PAUSE, 3);
     showsPause_ = false;
     ::EnableWindow(stop_.Hwnd(), FALSE);  // nothing to stop yet
@@ -108,6 +130,11 @@ bool Step2Page::CreateContent()
         return false;
     player_.SetNotify(page, WM_PLAYER_GRAPHEVENT);
     return true;
+}
+
+std::vector<HWND> Step2Page::TabStops() const
+{
+    return {playPause_.Hwnd(), stop_.Hwnd(), trackBar_.Hwnd(), fadeIn_.Button().Hwnd(), fadeOut_.Button().Hwnd()};
 }
 
 void Step2Page::OnDestroy() noexcept
@@ -250,6 +277,9 @@ void Step2Page::RefreshButtons() noexcept
     if (playing != showsPause_ && playPause_.IsAlive()) {
         spareLook_ = playPause_.SetImageList(std::move(spareLook_));
         showsPause_ = playing;
+        const wchar_t* name = playing ? L"Pause" : L"Play";
+        playPause_.SetName(name);
+        playPause_.SetToolTipText(name);
         playPause_.Repaint();
     }
     if (stop_.IsAlive()) ::EnableWindow(stop_.Hwnd(), state != PreviewPlayer::State::Stopped);
@@ -269,6 +299,10 @@ void Step2Page::RefreshTips() noexcept
     const int64_t duration = Duration();
     PlaceTip(startTip_, GetStartFraction(), trackBar_.StartX(), true, duration);
     PlaceTip(endTip_, GetEndFraction(), trackBar_.EndX(), false, duration);
+    try {
+        trackBar_.SetAccessibleValue(SelectionInWords(GetStartFraction(), GetEndFraction(), duration));
+    } catch (...) {
+    }
 }
 
 // The start tip ends on the start column, the end tip begins on the end

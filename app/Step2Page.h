@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/WizardPage.h"
 #include "controls/BitmapButton.h"
@@ -40,6 +41,12 @@ public:
 
     // Leaving the page: playback stops, a pause stays a pause.
     void StopIfPlaying() noexcept;
+    // The keys' Space and Esc: the Play/Pause and Stop buttons pressed, as
+    // a click presses them (Stop only while it is enabled).
+    void PressPlayPause() noexcept { playPause_.Click(); }
+    void PressStop() noexcept { stop_.Click(); }
+
+    std::vector<HWND> TabStops() const override;
 
     // The selection as fractions of the song, and the fades.
     double GetStartFraction() const noexcept { return trackBar_.GetStartFraction(); }
@@ -55,6 +62,7 @@ public:
 protected:
     bool CreateContent() override;
     void DrawContent(HDC dc) override;
+    std::wstring AccessibleName() const override { return L"Drag the sliders to select the best part."; }
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

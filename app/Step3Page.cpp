@@ -16,6 +16,7 @@
 #include "audio/RingtoneProject.h"
 #include "controls/SkinArt.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/Window.h"
 
 namespace vorlune {
@@ -79,10 +80,12 @@ bool Step3Page::CreateContent()
     LoadSkinJpeg(IDJ_SAVED, savedCaption_);
     HWND page = Hwnd();
     if (!progress_.Create(page, kProgressAt) ||
-        !save_.CreateFromStrip(page, kSaveAt, ID_STEP3_SAVE, LoadSkinStrip(IDB_SAVE, 3), 3) ||
-        !locate_.CreateFromStrip(page, kLocateAt, ID_STEP3_LOCATE, LoadSkinStrip(IDB_LOCATE, 3), 3) ||
-        !new_.CreateFromStrip(page, kNewAt, ID_STEP3_NEW, LoadSkinStrip(IDB_NEW, 3), 3))
+        !save_.CreateFromStrip(page, kSaveAt, ID_STEP3_SAVE, LoadSkinStrip(IDB_SAVE, 3), 3, L"Save") ||
+        !locate_.CreateFromStrip(page, kLocateAt, ID_STEP3_LOCATE, LoadSkinStrip(IDB_LOCATE, 3), 3,
+                                 L"Locate in Windows Explorer") ||
+        !new_.CreateFromStrip(page, kNewAt, ID_STEP3_NEW, LoadSkinStrip(IDB_NEW, 3), 3, L"Make a New Ringtone"))
         return false;
+    save_.SetShortcut(L"Ctrl+S");
     ResetToReady();
     job_.reset(new (std::nothrow) RenderJob(page, &Project()));
     return job_ != nullptr;
@@ -90,9 +93,32 @@ bool Step3Page::CreateContent()
 
 void Step3Page::ResetToReady() noexcept { Show(State::kReady); }
 
+void Step3Page::PressSave() noexcept
+{
+    if (state_ == State::kReady && save_.IsAlive() && ::IsWindowVisible(save_.Hwnd())) save_.Click();
+}
+
+std::wstring Step3Page::AccessibleName() const
+{
+    switch (state_) {
+    case State::kProcessing:
+        return L"Processing\u2026";
+    case State::kSaved:
+        return L"Ringtone saved!";
+    case State::kReady:
+        break;
+    }
+    return L"Click the button below to export your ringtone.";
+}
+
 void Step3Page::Show(State state) noexcept
 {
+    const bool changed = state != state_;
     state_ = state;
+    // A keyboard user's focus on the page goes with the button it was on
+    // (to the page, or nowhere): it comes back on the first button shown.
+    HWND focus = ::GetFocus();
+    if (focus && (focus == Hwnd() || ::IsChild(Hwnd(), focus))) keyFocusHere_ = true;
     const auto show = [](Window& window, bool visible) {
         if (window.IsAlive()) ::ShowWindow(window.Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
     };
@@ -101,6 +127,19 @@ void Step3Page::Show(State state) noexcept
     show(locate_, state == State::kSaved);
     show(new_, state == State::kSaved);
     Repaint();
+    if (changed) NotifyAccessible(EVENT_OBJECT_NAMECHANGE, Hwnd());
+    focus = ::GetFocus();
+    const bool lost = !focus ? ::GetActiveWindow() == Frame()
+                             : focus == Hwnd() || (::IsChild(Hwnd(), focus) && !::IsWindowVisible(focus));
+    if (!keyFocusHere_ || !lost) {
+        keyFocusHere_ = focus && ::IsChild(Hwnd(), focus);
+        return;
+    }
+    for (HWND stop : TabStops())
+        if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
+            ::SetFocus(stop);
+            break;
+        }
 }
 
 void Step3Page::DrawContent(HDC dc)

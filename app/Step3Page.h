@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/WizardPage.h"
 #include "audio/RenderJob.h"
@@ -27,6 +28,9 @@ public:
     // Nothing may change the project while the job runs.
     bool CanGoBack() const override { return !IsBusy(); }
     bool CanGoNext() const override { return false; }
+    std::vector<HWND> TabStops() const override { return {save_.Hwnd(), locate_.Hwnd(), new_.Hwnd()}; }
+    // Ctrl+S and Enter: the Save button pressed, while it shows.
+    void PressSave() noexcept;
 
     State GetState() const noexcept { return state_; }
     // Back to the look it has before anything is saved.
@@ -50,6 +54,8 @@ public:
 protected:
     bool CreateContent() override;
     void DrawContent(HDC dc) override;
+    // The caption in words: what to do, "Processing…" or "Ringtone saved!".
+    std::wstring AccessibleName() const override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
@@ -65,6 +71,7 @@ private:
     void Show(State state) noexcept;
 
     State state_ = State::kReady;
+    bool keyFocusHere_ = false;  // the keyboard's focus is on the page's buttons
     Surface24 readyCaption_;
     Surface24 processingCaption_;
     Surface24 savedCaption_;

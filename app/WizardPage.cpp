@@ -5,6 +5,7 @@
 #include "app/WizardView.h"
 #include "controls/SkinArt.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/Handle.h"
 
 namespace vorlune {
@@ -44,6 +45,13 @@ bool WizardPage::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
         return true;
     }
     return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
+}
+
+bool WizardPage::Describe(AccessibleInfo& info) const
+{
+    info.name = AccessibleName();
+    info.role = ROLE_SYSTEM_PROPERTYPAGE;
+    return true;
 }
 
 void WizardPage::Paint(HDC dc)

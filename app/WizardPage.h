@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "gfx/Surface.h"
 #include "win/BufferedWindow.h"
 
@@ -22,6 +25,9 @@ public:
 
     virtual bool CanGoBack() const { return true; }
     virtual bool CanGoNext() const { return true; }
+    // The page's controls that the keys reach, in reading order; hidden and
+    // disabled ones are skipped by whoever moves the focus.
+    virtual std::vector<HWND> TabStops() const { return {}; }
 
     // The font of the pages' own text: the GUI font's look in Tahoma, 16
     // high, made once for the life of the process.
@@ -36,6 +42,10 @@ protected:
 
     void Paint(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // A screen reader reads the page as a property page named by its
+    // caption (or, on step 3, its state).
+    bool Describe(AccessibleInfo& info) const override;
+    virtual std::wstring AccessibleName() const { return {}; }
 
     WizardView* View() const noexcept { return view_; }
     RingtoneProject& Project() const noexcept;

@@ -1,5 +1,7 @@
 #include "app/WizardView.h"
 
+#include <algorithm>
+
 #include "app/AppMessageBox.h"
 #include "app/FailureText.h"
 #include "audio/RingtoneProject.h"
@@ -128,7 +130,19 @@ void WizardView::GoTo(int step) noexcept
 {
     const int old = Step();
     step = step < 0 ? 0 : step >= kSteps ? kSteps - 1 : step;
-    if (step != old && stack_.SetActivePage(step)) OnStepChanged(old, step);
+    // A focus on one of the controls is the keyboard's: it goes on to the
+    // new page's first control, not to the button that may now be disabled.
+    HWND focus = ::GetFocus();
+    const bool onControl = focus && ::IsChild(Hwnd(), focus);
+    if (step == old || !stack_.SetActivePage(step)) return;
+    OnStepChanged(old, step);
+    if (!onControl) return;
+    if (WizardPage* page = Page(step))
+        for (HWND stop : page->TabStops())
+            if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
+                ::SetFocus(stop);
+                break;
+            }
 }
 
 void WizardView::OnStepChanged(int old, int now) noexcept
@@ -161,6 +175,116 @@ WizardPage* WizardView::Page(int step) noexcept
         return &step3_;
     }
     return nullptr;
+}
+
+std::vector<HWND> WizardView::TabOrder() noexcept
+{
+    std::vector<HWND> order;
+    try {
+        if (WizardPage* page = Page(Step())) order = page->TabStops();
+        order.push_back(footer_.BackButton().Hwnd());
+        order.push_back(footer_.NextButton().Hwnd());
+    } catch (...) {
+    }
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [](HWND hwnd) { return !hwnd || !::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd); }),
+                order.end());
+    return order;
+}
+
+void WizardView::MoveFocus(bool backward) noexcept
+{
+    const std::vector<HWND> order = TabOrder();
+    if (order.empty()) return;
+    const auto n = static_cast<ptrdiff_t>(order.size());
+    const ptrdiff_t at = std::find(order.begin(), order.end(), ::GetFocus()) - order.begin();
+    // From outside the order: the first control, or the last going back.
+    const ptrdiff_t to = at == n ? (backward ? n - 1 : 0) : (at + (backward ? n - 1 : 1)) % n;
+    ::SetFocus(order[static_cast<size_t>(to)]);
+}
+
+void WizardView::DefaultAction() noexcept
+{
+    if (Step() == kSteps - 1)
+        step3_.PressSave();
+    else
+        footer_.NextButton().Click();
+}
+
+void WizardView::SaveByKey() noexcept
+{
+    if (Step() == kSteps - 1) step3_.PressSave();
+}
+
+bool WizardView::RestoreKeyFocus() noexcept
+{
+    if (!keyFocus_) return false;
+    if (::IsChild(Hwnd(), keyFocus_) && ::IsWindowVisible(keyFocus_) && ::IsWindowEnabled(keyFocus_)) {
+        ::SetFocus(keyFocus_);
+        return true;
+    }
+    const std::vector<HWND> order = TabOrder();
+    if (order.empty()) return false;
+    ::SetFocus(order.front());
+    return true;
+}
+
+bool WizardView::HandleKey(const MSG& msg) noexcept
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    HWND frame = ::GetAncestor(Hwnd(), GA_ROOT);
+    if (!msg.hwnd || (msg.hwnd != frame && !::IsChild(frame, msg.hwnd))) return false;  // a dialog's
+    HWND focus = ::GetFocus();
+    // Without a focus the keys come to the frame as system keys: the Alt
+    // flag, or Alt held down, tells Alt+key.
+    const bool alt = (HIWORD(msg.lParam) & KF_ALTDOWN) != 0 || ::GetKeyState(VK_MENU) < 0;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool mine = focus && ::IsChild(Hwnd(), focus);
+    const bool onButton = mine && (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON);
+    // A key that moves about or presses (not a Ctrl shortcut, not a
+    // modifier alone) shows the focus from now on, and the focus is the
+    // keyboard's: it comes back after a dialog.
+    const bool modifier = msg.wParam == VK_SHIFT || msg.wParam == VK_CONTROL || msg.wParam == VK_MENU;
+    if (!ctrl && !modifier) {
+        if (!FocusCuesShown(frame)) {
+            SetFocusCuesShown(frame, true);
+            if (focus) ::InvalidateRect(focus, nullptr, FALSE);
+        }
+        keyFocus_ = mine ? focus : Hwnd();
+    }
+    switch (msg.wParam) {
+    case VK_TAB:
+        if (alt || ctrl) return false;
+        if (mine && (::SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB))
+            return false;  // the track bar's own Tab, from one thumb to the other
+        MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+        if (HWND now = ::GetFocus()) keyFocus_ = now;
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+        if (!alt) return false;
+        // As the footer's buttons are clicked: only while enabled. The key
+        // still goes on to the default handling, which must see a key
+        // between Alt's press and release, or it opens the system menu.
+        (msg.wParam == VK_LEFT ? footer_.BackButton() : footer_.NextButton()).Click();
+        return false;
+    case VK_RETURN:
+        if (alt || ctrl) return false;
+        if (onButton)
+            ::SendMessageW(focus, BM_CLICK, 0, 0);
+        else
+            DefaultAction();
+        return true;
+    case VK_SPACE:
+        if (alt || ctrl || onButton || Step() != 1) return false;
+        step2_.PressPlayPause();
+        return true;
+    case VK_ESCAPE:
+        if (Step() != 1) return false;
+        step2_.PressStop();
+        return true;
+    }
+    return false;
 }
 
 bool WizardView::OnIdle()

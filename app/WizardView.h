@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/PageStack.h"
 #include "app/Step1Page.h"
 #include "app/Step2Page.h"
@@ -42,6 +44,20 @@ public:
     // when its song came or went.
     bool OnIdle() override;
 
+    // The wizard's keys, seen before they are dispatched: Tab and Shift+Tab
+    // through the current page's controls and Back and Next; Enter presses
+    // the focused button, or else does Next (Save on step 3); Alt+Left and
+    // Alt+Right are Back and Next; on step 2 Space plays or pauses unless a
+    // button has the focus, and Esc stops. Any key of the frame shows the
+    // focus from then on. True when msg was taken.
+    bool HandleKey(const MSG& msg) noexcept;
+    // Ctrl+S: Save, on step 3.
+    void SaveByKey() noexcept;
+    // The frame has the focus again (after a dialog, or back from another
+    // program): the control the keys were on takes it, or the first one
+    // there is now; false when the keys were never used.
+    bool RestoreKeyFocus() noexcept;
+
     RingtoneProject& Project() const noexcept { return *project_; }
     VeViewHeader& Header() noexcept { return header_; }
     VeViewFooter& Footer() noexcept { return footer_; }
@@ -65,6 +81,12 @@ private:
     // The player could not load the project's song: the user is told, the
     // project forgets the song and the wizard starts again at step 1.
     void RefuseSong() noexcept;
+    // The controls Tab goes through now: the page's, then Back and Next,
+    // without hidden or disabled ones.
+    std::vector<HWND> TabOrder() noexcept;
+    void MoveFocus(bool backward) noexcept;
+    // Enter away from a button: Next, or Save on step 3.
+    void DefaultAction() noexcept;
 
     RingtoneProject* project_;
     VeViewHeader header_;
@@ -73,6 +95,7 @@ private:
     Step1Page step1_;
     Step2Page step2_;
     Step3Page step3_;
+    HWND keyFocus_ = nullptr;  // where the focus was when the last key came
 };
 
 }  // namespace vorlune

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "win/Accessible.h"
+
 namespace vorlune {
 namespace {
 
@@ -15,19 +17,20 @@ const WindowClass kClass{L"WTL_BitmapButton", L"BUTTON"};
 
 BitmapButton::~BitmapButton() { Destroy(); }
 
-HWND BitmapButton::Create(HWND parent, const RECT& rect, UINT id) noexcept
+HWND BitmapButton::Create(HWND parent, const RECT& rect, UINT id, const wchar_t* name) noexcept
 {
-    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle | BS_OWNERDRAW, 0, id);
+    return CreateWindowOf(kClass, parent, rect, kChildWindowStyle | BS_OWNERDRAW, 0, id, name);
 }
 
-HWND BitmapButton::CreateFromStrip(HWND parent, POINT at, UINT id, UniqueImageList images, int looks) noexcept
+HWND BitmapButton::CreateFromStrip(HWND parent, POINT at, UINT id, UniqueImageList images, int looks,
+                                   const wchar_t* name) noexcept
 {
     int width = 0, height = 0;
     if (images) ::ImageList_GetIconSize(images.Get(), &width, &height);
     SetImageList(std::move(images));
     SetImages(0, 1, 2, looks >= 4 ? 3 : -1);
     SetExtendedStyle(kDefaultStyle);
-    return Create(parent, RECT{at.x, at.y, at.x + width, at.y + height}, id);
+    return Create(parent, RECT{at.x, at.y, at.x + width, at.y + height}, id, name);
 }
 
 UniqueImageList BitmapButton::SetImageList(UniqueImageList list) noexcept
@@ -63,6 +66,31 @@ bool BitmapButton::SizeToImage() noexcept
     return ResizeClient(width, height);
 }
 
+void BitmapButton::SetName(const wchar_t* name) noexcept
+{
+    if (!Hwnd()) return;
+    ::SetWindowTextW(Hwnd(), name);
+    NotifyAccessible(EVENT_OBJECT_NAMECHANGE, Hwnd());
+}
+
+void BitmapButton::SetCheckState(bool checked) noexcept
+{
+    const bool changed = !checkable_ || checked_ != checked;
+    checkable_ = true;
+    checked_ = checked;
+    if (changed) NotifyAccessible(EVENT_OBJECT_STATECHANGE, Hwnd());
+}
+
+void BitmapButton::Click() noexcept
+{
+    HWND self = Hwnd();
+    if (!self || !::IsWindowEnabled(self)) return;
+    ::SendMessageW(::GetParent(self), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(self), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(self));
+}
+
+bool BitmapButton::ShowsFocus() const noexcept { return focus_ && FocusCuesShown(Hwnd()); }
+
 int BitmapButton::CurrentImage() const noexcept
 {
     int index;
@@ -70,7 +98,7 @@ int BitmapButton::CurrentImage() const noexcept
         index = imageIndex_[kDisabled];
     else if (pressed_)
         index = imageIndex_[kPushed];
-    else if ((extendedStyle_ & kHover) ? hover_ : focus_)
+    else if ((extendedStyle_ & kHover) ? hover_ || ShowsFocus() : focus_)
         index = imageIndex_[kHoverOrFocus];
     else
         index = imageIndex_[kNormal];
@@ -80,6 +108,31 @@ int BitmapButton::CurrentImage() const noexcept
 void BitmapButton::Paint(HDC dc)
 {
     if (images_) ::ImageList_Draw(images_.Get(), CurrentImage(), dc, 0, 0, ILD_NORMAL);
+    if (ShowsFocus()) {
+        RECT cue = ClientRect();
+        ::InflateRect(&cue, -2, -2);
+        DrawFocusCue(dc, cue);
+    }
+}
+
+bool BitmapButton::Describe(AccessibleInfo& info) const
+{
+    wchar_t name[256] = L"";
+    ::GetWindowTextW(Hwnd(), name, 256);
+    info.name = name;
+    info.shortcut = shortcut_;
+    info.role = checkable_ ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON;
+    info.state = STATE_SYSTEM_FOCUSABLE | (checked_ ? STATE_SYSTEM_CHECKED : 0) |
+                 (pressed_ ? STATE_SYSTEM_PRESSED : 0) | (hover_ ? STATE_SYSTEM_HOTTRACKED : 0);
+    info.defaultAction = !checkable_ ? L"Press" : checked_ ? L"Uncheck" : L"Check";
+    return true;
+}
+
+bool BitmapButton::DoDefaultAction()
+{
+    if (!::IsWindowEnabled(Hwnd())) return false;
+    Click();
+    return true;
 }
 
 bool BitmapButton::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -119,6 +172,25 @@ bool BitmapButton::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
         return false;  // the system button keeps its own focus state
     case WM_ENABLE:
         Repaint();
+        return true;
+    case WM_GETDLGCODE:
+        result = DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        if (wParam == VK_SPACE) return OnSpace(msg == WM_KEYDOWN, lParam);
+        break;
+    case BM_CLICK:
+        Click();
+        return true;
+    case WM_SETTEXT:
+        // Not the system button's: it clears its label's place with the
+        // parent's brush, and this button has no label to draw.
+        result = ::DefWindowProcW(Hwnd(), msg, wParam, lParam);
+        return true;
+    case WM_UPDATEUISTATE:
+        result = ::DefWindowProcW(Hwnd(), msg, wParam, lParam);
+        if (focus_) Repaint();
         return true;
     }
     return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
@@ -200,7 +272,23 @@ void BitmapButton::OnCaptureLost() noexcept
 void BitmapButton::OnFocus(bool focus) noexcept
 {
     focus_ = focus;
+    if (!focus && ::GetCapture() != Hwnd()) pressed_ = false;  // a Space that never came up
     Repaint();
+}
+
+// Pushed while the key is down, clicked when it comes up, as the system's
+// buttons do; a press the mouse holds is the mouse's.
+bool BitmapButton::OnSpace(bool down, LPARAM lParam) noexcept
+{
+    if (::GetCapture() == Hwnd()) return true;
+    if (down) {
+        if (!(lParam & (1 << 30)) && ::IsWindowEnabled(Hwnd())) SetPressed(true);  // not a repeat
+        return true;
+    }
+    if (!pressed_) return true;
+    SetPressed(false);
+    Click();
+    return true;
 }
 
 void BitmapButton::SetPressed(bool pressed) noexcept

@@ -42,8 +42,10 @@ LRESULT VeCheckboxCtrl::OnCreate() noexcept
     SIZE strip{};
     if (!ResourceImageSize(uncheckedBitmap_, strip, AppModule::ResourceInstance())) return -1;
     const int width = strip.cx / 4, height = strip.cy;
-    if (!button_.CreateFromStrip(Hwnd(), POINT{0, 0}, commandId_, LoadSkinStripCells(uncheckedBitmap_, width), 4))
+    if (!button_.CreateFromStrip(Hwnd(), POINT{0, 0}, commandId_, LoadSkinStripCells(uncheckedBitmap_, width), 4,
+                                 name_))
         return -1;
+    button_.SetCheckState(false);
     spare_ = LoadSkinStripCells(checkedBitmap_, width);
     ResizeClient(width, height);
     return 0;
@@ -53,6 +55,7 @@ void VeCheckboxCtrl::OnClicked() noexcept
 {
     checked_ = !checked_;
     spare_ = button_.SetImageList(std::move(spare_));
+    button_.SetCheckState(checked_);
     button_.Repaint();
     ::SendMessageW(::GetParent(Hwnd()), WM_COMMAND, MAKEWPARAM(commandId_, 0),
                    reinterpret_cast<LPARAM>(button_.Hwnd()));

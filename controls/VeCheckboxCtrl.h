@@ -11,9 +11,10 @@ namespace vorlune {
 // gets WM_COMMAND (the command id, code 0, lParam the inner button), sent.
 class VeCheckboxCtrl : public BufferedWindow {
 public:
-    // Strips of four looks each (normal, pushed, hover, disabled).
-    VeCheckboxCtrl(int uncheckedBitmap, int checkedBitmap, UINT commandId) noexcept
-        : uncheckedBitmap_(uncheckedBitmap), checkedBitmap_(checkedBitmap), commandId_(commandId) {}
+    // Strips of four looks each (normal, pushed, hover, disabled); the name
+    // is what a screen reader reads for the inner button, a check box.
+    VeCheckboxCtrl(int uncheckedBitmap, int checkedBitmap, UINT commandId, const wchar_t* name = nullptr) noexcept
+        : uncheckedBitmap_(uncheckedBitmap), checkedBitmap_(checkedBitmap), commandId_(commandId), name_(name) {}
     ~VeCheckboxCtrl() override;
 
     // At (x, y) of the parent; the box takes the size of one look.
@@ -21,6 +22,7 @@ public:
 
     bool IsChecked() const noexcept { return checked_; }
     BitmapButton& Button() noexcept { return button_; }
+    const BitmapButton& Button() const noexcept { return button_; }
 
 protected:
     void Paint(HDC) override {}  // the inner button covers the whole box
@@ -34,6 +36,7 @@ private:
     int uncheckedBitmap_;
     int checkedBitmap_;
     UINT commandId_;
+    const wchar_t* name_;
     BitmapButton button_;
     UniqueImageList spare_;  // the look not shown now
 };

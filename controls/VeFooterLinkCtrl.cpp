@@ -5,6 +5,7 @@
 #include "controls/SkinArt.h"
 #include "controls/WebLinks.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 
 namespace vorlune {
 namespace {
@@ -90,6 +91,21 @@ void VeFooterLinkCtrl::SetHover(bool hover) noexcept
     if (hover_ == hover) return;
     hover_ = hover;
     Repaint();
+}
+
+bool VeFooterLinkCtrl::Describe(AccessibleInfo& info) const
+{
+    info.name = L"Vorlune website";
+    info.role = ROLE_SYSTEM_LINK;
+    info.state = STATE_SYSTEM_LINKED | (hover_ ? STATE_SYSTEM_HOTTRACKED : 0);
+    info.defaultAction = L"Jump";
+    return true;
+}
+
+bool VeFooterLinkCtrl::DoDefaultAction()
+{
+    OpenWebsite();
+    return true;
 }
 
 void VeFooterLinkCtrl::Paint(HDC dc) { (hover_ ? hoverLook_ : normal_).DrawAt(dc, 0, 0); }

@@ -17,6 +17,8 @@ public:
 protected:
     void Paint(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool Describe(AccessibleInfo& info) const override;
+    bool DoDefaultAction() override;
 
 private:
     void OnCreate() noexcept;

@@ -6,6 +6,7 @@
 #include "controls/TimeTextDrawing.h"
 #include "gfx/ImageResource.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/AppModule.h"
 
 namespace vorlune {
@@ -85,6 +86,17 @@ UniqueFont VePlayTimeCtrl::FontFitting(HDC dc, const std::wstring& text, int wid
             return font;
     }
     return UniqueFont();
+}
+
+// Read as the text it shows; a screen reader asks when it wants it, so the
+// ticks of playback raise no events.
+bool VePlayTimeCtrl::Describe(AccessibleInfo& info) const
+{
+    info.name = L"Play time";
+    info.value = Text(position_, duration_);
+    info.role = ROLE_SYSTEM_STATICTEXT;
+    info.state = STATE_SYSTEM_READONLY;
+    return true;
 }
 
 void VePlayTimeCtrl::Paint(HDC dc)

@@ -37,6 +37,7 @@ public:
 protected:
     void Paint(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool Describe(AccessibleInfo& info) const override;
 
 private:
     Surface24 background_;

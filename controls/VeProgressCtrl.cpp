@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "gfx/ImageResource.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/AppModule.h"
 
 namespace vorlune {
@@ -63,6 +65,15 @@ void VeProgressCtrl::OnPositionChanged() noexcept
     // Painting now from another thread would wait for the window's thread,
     // which may itself be waiting for this one; that thread paints it later.
     if (::GetWindowThreadProcessId(Hwnd(), nullptr) == ::GetCurrentThreadId()) ::UpdateWindow(Hwnd());
+}
+
+bool VeProgressCtrl::Describe(AccessibleInfo& info) const
+{
+    info.name = L"Progress";
+    info.value = std::to_wstring(static_cast<int>(ExactPercent())) + L"%";
+    info.role = ROLE_SYSTEM_PROGRESSBAR;
+    info.state = STATE_SYSTEM_READONLY;
+    return true;
 }
 
 void VeProgressCtrl::Paint(HDC dc)

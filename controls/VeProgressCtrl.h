@@ -28,6 +28,7 @@ protected:
     void Paint(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnPositionChanged() noexcept override;
+    bool Describe(AccessibleInfo& info) const override;
 
 private:
     Surface8 background_;

@@ -6,6 +6,7 @@
 #include "gfx/ImageResource.h"
 #include "gfx/PictureSource.h"
 #include "res/resource.h"
+#include "win/Accessible.h"
 #include "win/AppModule.h"
 
 namespace vorlune {
@@ -43,6 +44,20 @@ bool VeTrackBarCtrl::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam
         return true;
     case WM_LBUTTONUP:
         if (::GetCapture() == Hwnd()) ::ReleaseCapture();
+        return true;
+    case WM_GETDLGCODE:
+        result = OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
+        return true;
+    case WM_KEYDOWN:
+        OnKeyDown(wParam);
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        OnFocus(msg == WM_SETFOCUS);
+        return true;
+    case WM_UPDATEUISTATE:
+        result = DefaultProc(msg, wParam, lParam);
+        if (::GetFocus() == Hwnd()) Repaint();
         return true;
     }
     return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
@@ -156,6 +171,79 @@ void VeTrackBarCtrl::OnMouseMove(int x) noexcept
     }
 }
 
+LRESULT VeTrackBarCtrl::OnGetDlgCode(const MSG* msg) const noexcept
+{
+    LRESULT code = DLGC_WANTARROWS;
+    // Tab stays inside while it has a thumb to go to: forward from the
+    // start thumb, backward from the end thumb.
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
+        const bool backward = ::GetKeyState(VK_SHIFT) < 0;
+        if (backward != keysMoveStart_) code |= DLGC_WANTTAB;
+    }
+    return code;
+}
+
+void VeTrackBarCtrl::OnFocus(bool focus) noexcept
+{
+    // Shift+Tab comes in at the end thumb, anything else at the start.
+    if (focus) keysMoveStart_ = ::GetKeyState(VK_SHIFT) >= 0;
+    Repaint();
+}
+
+void VeTrackBarCtrl::OnKeyDown(WPARAM key) noexcept
+{
+    const int trackLeft = kInset, trackRight = kInset + TrackWidth();
+    const int step = ::GetKeyState(VK_SHIFT) < 0 ? 10 : 1;
+    int to = keysMoveStart_ ? startX_ : endX_;
+    switch (key) {
+    case VK_TAB:
+        keysMoveStart_ = !keysMoveStart_;
+        Repaint();
+        NotifyAccessible(EVENT_OBJECT_NAMECHANGE, Hwnd());
+        return;
+    case VK_LEFT:
+        to -= step;
+        break;
+    case VK_RIGHT:
+        to += step;
+        break;
+    case VK_HOME:
+        to = trackLeft;
+        break;
+    case VK_END:
+        to = trackRight;
+        break;
+    default:
+        return;
+    }
+    if (keysMoveStart_)
+        MoveThumb(startX_, to, trackLeft, endX_, 1);
+    else
+        MoveThumb(endX_, to, startX_, trackRight, 0);
+}
+
+void VeTrackBarCtrl::SetAccessibleValue(const std::wstring& value) noexcept
+{
+    if (value == accessibleValue_) return;
+    try {
+        accessibleValue_ = value;
+    } catch (...) {
+        accessibleValue_.clear();
+    }
+    NotifyAccessible(EVENT_OBJECT_VALUECHANGE, Hwnd());
+}
+
+bool VeTrackBarCtrl::Describe(AccessibleInfo& info) const
+{
+    info.name = keysMoveStart_ ? L"Start of the ringtone" : L"End of the ringtone";
+    info.value = accessibleValue_;
+    info.description = L"Left and Right move the thumb, Shift ten times as far, Home and End to the ends; "
+                       L"Tab goes to the other thumb";
+    info.role = ROLE_SYSTEM_SLIDER;
+    info.state = STATE_SYSTEM_FOCUSABLE;
+    return true;
+}
+
 // A thumb's column to `to` held within [low, high]; only a new column is
 // shown and told to the parent (wParam 1 for the start thumb, 0 for the end).
 void VeTrackBarCtrl::MoveThumb(int& column, int to, int low, int high, WPARAM which) noexcept
@@ -191,6 +279,12 @@ void VeTrackBarCtrl::Paint(HDC dc)
 
     DrawPictureAt(dc, startThumb_, POINT{startX_ - 9, kThumbTop}, nullptr);
     DrawPictureAt(dc, endThumb_, POINT{endX_, kThumbTop}, nullptr);
+
+    if (::GetFocus() == Hwnd() && FocusCuesShown(Hwnd())) {
+        RECT cue = keysMoveStart_ ? StartThumbRect() : EndThumbRect();
+        ::InflateRect(&cue, 1, 1);
+        DrawFocusCue(dc, cue);
+    }
 }
 
 }  // namespace vorlune

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "gfx/PngPicture.h"
 #include "gfx/Surface.h"
 #include "win/BufferedWindow.h"
@@ -17,6 +19,9 @@ constexpr UINT WM_TRACKBAR_SEEK = WM_APP + 2001;
 
 // The groove with two thumbs on step 2. Everything is kept in the control's
 // own pixel columns; the parent turns them into fractions of the song.
+// Focused, it moves one thumb by the keys (Left/Right a column, with Shift
+// ten, Home/End to the track's ends; Tab goes from the start thumb to the
+// end thumb before it leaves), telling the parent as a drag does.
 class VeTrackBarCtrl : public BufferedWindow {
 public:
     static constexpr int kInset = 10;  // the track's left and right inset
@@ -38,13 +43,23 @@ public:
     int StartX() const noexcept { return startX_; }
     int EndX() const noexcept { return endX_; }
     int PlayX() const noexcept { return playX_; }
+    // Which thumb the keys move.
+    bool KeysMoveStart() const noexcept { return keysMoveStart_; }
+
+    // The selection in words for screen readers ("from 0:48 to 2:00 of
+    // 4:00"): the parent knows the times.
+    void SetAccessibleValue(const std::wstring& value) noexcept;
 
 protected:
     void Paint(HDC dc) override;
     bool ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool Describe(AccessibleInfo& info) const override;
 
 private:
     LRESULT OnCreate() noexcept;
+    LRESULT OnGetDlgCode(const MSG* msg) const noexcept;
+    void OnKeyDown(WPARAM key) noexcept;
+    void OnFocus(bool focus) noexcept;
     void OnButtonDown(int x, int y) noexcept;
     void OnMouseMove(int x) noexcept;
     int TrackWidth() const noexcept;  // the span of the song, in columns
@@ -67,6 +82,8 @@ private:
     bool draggingStart_ = false;
     bool draggingEnd_ = false;
     bool draggingPlay_ = false;
+    bool keysMoveStart_ = true;
+    std::wstring accessibleValue_;
 };
 
 }  // namespace vorlune

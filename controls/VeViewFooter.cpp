@@ -41,9 +41,11 @@ LRESULT VeViewFooter::OnCreate() noexcept
     LoadSkinJpeg(IDJ_FOOTER, background_);
     // Back and Next have four looks each: normal, pushed, hover, disabled.
     if (!link_.Create(Hwnd(), RECT{}) ||
-        !back_.CreateFromStrip(Hwnd(), POINT{356, 10}, ID_WIZARD_BACK, LoadSkinStrip(IDB_BACK, 4), 4) ||
-        !next_.CreateFromStrip(Hwnd(), POINT{475, 10}, ID_WIZARD_NEXT, LoadSkinStrip(IDB_NEXT, 4), 4))
+        !back_.CreateFromStrip(Hwnd(), POINT{356, 10}, ID_WIZARD_BACK, LoadSkinStrip(IDB_BACK, 4), 4, L"Back") ||
+        !next_.CreateFromStrip(Hwnd(), POINT{475, 10}, ID_WIZARD_NEXT, LoadSkinStrip(IDB_NEXT, 4), 4, L"Next"))
         return -1;
+    back_.SetShortcut(L"Alt+Left");
+    next_.SetShortcut(L"Alt+Right");
     return 0;
 }
 

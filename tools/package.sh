@@ -31,7 +31,7 @@ expected_listing() {
 # The DLLs a Windows system has; anything else (a mingw runtime, a library
 # that should have been linked in) would be missing on the user's machine.
 system_dlls=(advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll
-    oleaut32.dll propsys.dll psapi.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll)
+    oleacc.dll oleaut32.dll propsys.dll psapi.dll shell32.dll shlwapi.dll user32.dll version.dll winmm.dll)
 
 # The unpacked source tree of a dependency, at the version the set-up built;
 # fetched (as the set-up does) when the cache lost it.

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "win/Accessible.h"
 #include "win/AppModule.h"
 
 namespace vorlune {
@@ -119,7 +120,27 @@ HWND Window::CreateWindowOf(const WindowClass& cls, HWND parent, const RECT& rec
     return hwnd;
 }
 
-bool Window::ProcessWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Window::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (msg) {
+    case WM_GETOBJECT: {
+        // The id comes as a DWORD, sign-extended or not.
+        AccessibleInfo info;
+        if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT || !Describe(info)) return false;
+        result = AnswerGetObject(hwnd_, wParam);
+        return true;
+    }
+    case WM_ACCESSIBLE_QUERY:
+        if (wParam == 0) {
+            auto* info = reinterpret_cast<AccessibleInfo*>(lParam);
+            result = info && Describe(*info) ? 1 : 0;
+        } else {
+            result = DoDefaultAction() ? 1 : 0;
+        }
+        return true;
+    }
+    return false;
+}
 
 LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
@@ -177,6 +198,28 @@ bool CenterWindow(HWND hwnd, HWND over) noexcept
     if (x < work.left) x = work.left;
     if (y < work.top) y = work.top;
     return ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+}
+
+bool FocusCuesShown(HWND hwnd) noexcept
+{
+    HWND top = hwnd ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
+    return top && !(::SendMessageW(top, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+void SetFocusCuesShown(HWND hwnd, bool shown) noexcept
+{
+    HWND top = hwnd ? ::GetAncestor(hwnd, GA_ROOT) : nullptr;
+    if (top) ::SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
+}
+
+void DrawFocusCue(HDC dc, const RECT& rect) noexcept
+{
+    // DrawFocusRect inverts with the text and background colours in force.
+    const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &rect);
+    ::SetBkColor(dc, oldBack);
+    ::SetTextColor(dc, oldText);
 }
 
 }  // namespace vorlune

@@ -4,6 +4,8 @@
 
 namespace vorlune {
 
+struct AccessibleInfo;
+
 // A window class of our own, registered once (under the module's lock) the
 // first time a window of it is created. Class style 0, arrow cursor; a
 // superclass keeps everything of its system class but name and procedure.
@@ -62,6 +64,12 @@ protected:
     // The class's default handling of a message.
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
+    // What the window tells a screen reader about its client area (name,
+    // role, value, states); false leaves WM_GETOBJECT to the system.
+    virtual bool Describe(AccessibleInfo&) const { return false; }
+    // A screen reader's "do it" (a button's press); false when there is none.
+    virtual bool DoDefaultAction() { return false; }
+
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -72,5 +80,14 @@ private:
 // Centres hwnd over `over` (its owner when null), or over the work area of
 // its monitor when there is neither, kept inside that work area.
 bool CenterWindow(HWND hwnd, HWND over = nullptr) noexcept;
+
+// Whether the focus is shown: Windows' rule for dialogs, hidden
+// (UISF_HIDEFOCUS on the top-level window) until the user presses a key.
+bool FocusCuesShown(HWND hwnd) noexcept;
+// Shows or hides the focus in every window under hwnd's top-level window
+// (WM_CHANGEUISTATE, which comes back to each as WM_UPDATEUISTATE).
+void SetFocusCuesShown(HWND hwnd, bool shown) noexcept;
+// The focus as the system draws it: a dotted rectangle.
+void DrawFocusCue(HDC dc, const RECT& rect) noexcept;
 
 }  // namespace vorlune

@@ -1,18 +1,22 @@
 // Step 2 inside the program's own frame: the player playing exactly the
 // selection, what the wizard hands on to step 3, a song the player refuses,
-// and what a hundred songs leave behind. What a user sees of the page is in
-// ProgramTest.
+// what a hundred songs leave behind, and the wizard as the keys and a screen
+// reader meet it. What a user sees of the page is in ProgramTest.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <oleacc.h>
+
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "app/MainFrame.h"
 #include "app/InFrame.h"
 #include "app/WizardView.h"
+#include "audio/JobProgress.h"
 #include "audio/RingtoneProject.h"
 #include "controls/ControlTesting.h"
 #include "res/resource.h"
@@ -223,6 +227,145 @@ TEST_F(Step2PageInFrame, AHundredLoadPlayAndStopCyclesLeaveNoGdiObjectsOrWindows
     // Wine now and then makes a few objects of its own; a leak grows with
     // the hundred cycles.
     EXPECT_LT(std::abs(test::GdiObjectCount() - gdi), 10) << "GDI objects: " << gdi << " before";
+}
+
+// What a screen reader hears of a window: name, role, and whether it is
+// checked, unavailable or invisible.
+using Heard = std::tuple<std::wstring, long, long>;
+Heard Hear(HWND hwnd)
+{
+    const test::AccessibleRead read = test::ReadAccessible(hwnd);
+    constexpr long kStates = STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE;
+    return read.ok ? Heard{read.name, read.role, read.state & kStates} : Heard{L"(no object)", 0, 0};
+}
+constexpr long kUnavailable = STATE_SYSTEM_UNAVAILABLE, kInvisible = STATE_SYSTEM_INVISIBLE;
+
+TEST_F(Step2PageInFrame, AScreenReaderHearsEveryControlsNameRoleAndStateAndTheSelectionAsTheTrackBarsValue)
+{
+    ::ShowWindow(frame.Hwnd(), SW_SHOWNOACTIVATE);
+    WizardView& view = frame.View();
+    HWND back = view.Footer().BackButton().Hwnd(), next = view.Footer().NextButton().Hwnd();
+    loop.RunIdleHandlers();
+    EXPECT_EQ(Hear(view.Step1().Hwnd()),
+              Heard(L"Click the button below to choose a song file for editing.", ROLE_SYSTEM_PROPERTYPAGE, 0));
+    EXPECT_EQ(Hear(view.Step1().ChooseButton().Hwnd()),
+              Heard(L"Choose a Song from My Computer", ROLE_SYSTEM_PUSHBUTTON, 0));
+    EXPECT_EQ(Hear(view.Step1().SecondWebsiteButton().Hwnd()),
+              Heard(L"Convert Mono Songs to Stereo", ROLE_SYSTEM_PUSHBUTTON, 0));
+    EXPECT_EQ(Hear(back), Heard(L"Back", ROLE_SYSTEM_PUSHBUTTON, kUnavailable));
+    EXPECT_EQ(Hear(next), Heard(L"Next", ROLE_SYSTEM_PUSHBUTTON, kUnavailable));
+    EXPECT_EQ(test::ReadAccessible(next).shortcut, L"Alt+Right");
+    EXPECT_EQ(Hear(view.Footer().Link().Hwnd()), Heard(L"Vorlune website", ROLE_SYSTEM_LINK, 0));
+
+    // Step 2 with a 40-second song: the default selection, columns 80 to 200
+    // of the 398 of the track, in words.
+    ASSERT_NO_FATAL_FAILURE(Enter(long_));
+    loop.RunIdleHandlers();
+    HWND play = ::GetDlgItem(page().Hwnd(), ID_STEP2_PLAY_PAUSE);
+    EXPECT_EQ(Hear(page().Hwnd()), Heard(L"Drag the sliders to select the best part.", ROLE_SYSTEM_PROPERTYPAGE, 0));
+    EXPECT_EQ(Hear(play), Heard(L"Play", ROLE_SYSTEM_PUSHBUTTON, 0));
+    EXPECT_EQ(Hear(StopButton()), Heard(L"Stop", ROLE_SYSTEM_PUSHBUTTON, kUnavailable));
+    EXPECT_EQ(Hear(bar), Heard(L"Start of the ringtone", ROLE_SYSTEM_SLIDER, 0));
+    EXPECT_EQ(test::ReadAccessible(bar).value, L"from 0:08 to 0:20 of 0:40");
+    HWND playTime = ::FindWindowExW(page().Hwnd(), nullptr, L"VePlayTimeCtrl", nullptr);
+    EXPECT_EQ(Hear(playTime), Heard(L"Play time", ROLE_SYSTEM_STATICTEXT, 0));
+    EXPECT_EQ(test::ReadAccessible(playTime).value, L"00:00 / 00:40");
+    EXPECT_EQ(Hear(fadeInButton), Heard(L"Fade In", ROLE_SYSTEM_CHECKBUTTON, 0));
+    EXPECT_EQ(Hear(fadeOutButton), Heard(L"Fade Out", ROLE_SYSTEM_CHECKBUTTON, 0));
+
+    // The reader's own "do it": the box ticked as a click ticks it, Play
+    // playing and then called Pause.
+    ASSERT_TRUE(test::DoAccessibleDefault(fadeInButton));
+    EXPECT_EQ(Hear(fadeInButton), Heard(L"Fade In", ROLE_SYSTEM_CHECKBUTTON, STATE_SYSTEM_CHECKED));
+    EXPECT_TRUE(page().FadeIn());
+    ASSERT_TRUE(test::DoAccessibleDefault(play));
+    EXPECT_EQ(page().Player().GetState(), State::Playing);
+    EXPECT_EQ(Hear(play), Heard(L"Pause", ROLE_SYSTEM_PUSHBUTTON, 0));
+    EXPECT_EQ(Hear(StopButton()), Heard(L"Stop", ROLE_SYSTEM_PUSHBUTTON, 0));
+    PageCommand(ID_STEP2_STOP);
+    EXPECT_EQ(Hear(play), Heard(L"Play", ROLE_SYSTEM_PUSHBUTTON, 0));
+
+    // A key moves the start thumb to the track's start: the value follows.
+    ::SendMessageW(bar, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(test::ReadAccessible(bar).value, L"from 0:00 to 0:20 of 0:40");
+
+    // Step 3: the state in words, and only the buttons shown are visible.
+    Command(ID_WIZARD_NEXT);
+    Step3Page& three = frame.View().Step3();
+    EXPECT_EQ(Hear(three.Hwnd()),
+              Heard(L"Click the button below to export your ringtone.", ROLE_SYSTEM_PROPERTYPAGE, 0));
+    EXPECT_EQ(Hear(three.SaveButton().Hwnd()), Heard(L"Save", ROLE_SYSTEM_PUSHBUTTON, 0));
+    EXPECT_EQ(Hear(three.ProgressBar().Hwnd()), Heard(L"Progress", ROLE_SYSTEM_PROGRESSBAR, kInvisible));
+    EXPECT_EQ(Hear(three.LocateButton().Hwnd()),
+              Heard(L"Locate in Windows Explorer", ROLE_SYSTEM_PUSHBUTTON, kInvisible));
+    ::SendMessageW(three.Hwnd(), WM_JOB_PROGRESS, kJobSucceeded, 0);
+    EXPECT_EQ(Hear(three.Hwnd()), Heard(L"Ringtone saved!", ROLE_SYSTEM_PROPERTYPAGE, 0));
+    EXPECT_EQ(Hear(three.LocateButton().Hwnd()), Heard(L"Locate in Windows Explorer", ROLE_SYSTEM_PUSHBUTTON, 0));
+    EXPECT_EQ(Hear(three.NewButton().Hwnd()), Heard(L"Make a New Ringtone", ROLE_SYSTEM_PUSHBUTTON, 0));
+}
+
+TEST_F(Step2PageInFrame, TheFocusShowsOnlyOnceAKeyIsPressedAndTabGoesThroughTheShownControlsInReadingOrder)
+{
+    ::ShowWindow(frame.Hwnd(), SW_SHOWNOACTIVATE);
+    ASSERT_NO_FATAL_FAILURE(Enter(long_));
+    loop.RunIdleHandlers();
+    WizardView& view = frame.View();
+    HWND play = ::GetDlgItem(page().Hwnd(), ID_STEP2_PLAY_PAUSE);
+    HWND back = view.Footer().BackButton().Hwnd(), next = view.Footer().NextButton().Hwnd();
+    ::SetFocus(play);
+    ASSERT_EQ(::GetFocus(), play);
+    // Focused, but no key yet: exactly the normal look.
+    EXPECT_EQ(test::SkinDifferences(play, IDB_PLAY, 3, 0), 0);
+    Surface24 barBefore, barNow;
+    ASSERT_TRUE(test::PrintClient(bar, barBefore));
+
+    // A key as the loop hands it: to the frame's filter first.
+    auto key = [&](WPARAM vk) {
+        MSG msg{::GetFocus(), WM_KEYDOWN, vk, 1, 0, {}};
+        if (!frame.PreTranslateMessage(msg)) ::DispatchMessageW(&msg);
+        test::PumpPending();
+        loop.RunIdleHandlers();
+        return ::GetFocus();
+    };
+    // Stop is disabled: Tab goes from Play to the track bar, which shows the
+    // focus on its start thumb, then inside to the end thumb before it leaves.
+    EXPECT_EQ(key(VK_TAB), bar);
+    EXPECT_EQ(test::SkinDifferences(play, IDB_PLAY, 3, 0), 0);
+    ASSERT_TRUE(test::PrintClient(bar, barNow));
+    EXPECT_NE(test::SkinDifferences(barNow, IDJ_TRACK, 0, 0, {0, 0}),
+              test::SkinDifferences(barBefore, IDJ_TRACK, 0, 0, {0, 0}))
+        << "no focus on the track bar";
+    EXPECT_TRUE(page().TrackBar().KeysMoveStart());
+    EXPECT_EQ(key(VK_TAB), bar);
+    EXPECT_FALSE(page().TrackBar().KeysMoveStart());
+    std::vector<HWND> visited;
+    for (int i = 0; i < 5; ++i) visited.push_back(key(VK_TAB));
+    EXPECT_EQ(visited, (std::vector<HWND>{fadeInButton, fadeOutButton, back, next, play}));
+    // The box shows the focus: neither its normal nor its hover look alone.
+    key(VK_TAB);
+    key(VK_TAB);
+    EXPECT_EQ(key(VK_TAB), fadeInButton);
+    EXPECT_GT(test::SkinDifferences(fadeInButton, IDB_FADE_IN, 4, 0), 0);
+    EXPECT_GT(test::SkinDifferences(fadeInButton, IDB_FADE_IN, 4, 2), 0);
+    // Space ticks it; Enter presses Next, and the focus goes on to step 3's
+    // first control.
+    key(VK_SPACE);
+    MSG up{fadeInButton, WM_KEYUP, VK_SPACE, 1, 0, {}};
+    ::DispatchMessageW(&up);
+    EXPECT_TRUE(page().FadeIn());
+    ::SetFocus(next);
+    key(VK_RETURN);
+    Step3Page& three = view.Step3();
+    ASSERT_EQ(view.Step(), 2);
+    EXPECT_EQ(::GetFocus(), three.SaveButton().Hwnd());
+    // Saved: Save hides and the focus goes to Locate; Tab skips the hidden
+    // Save and the disabled Next.
+    ::SendMessageW(three.Hwnd(), WM_JOB_PROGRESS, kJobSucceeded, 0);
+    loop.RunIdleHandlers();
+    EXPECT_EQ(::GetFocus(), three.LocateButton().Hwnd());
+    visited.clear();
+    for (int i = 0; i < 3; ++i) visited.push_back(key(VK_TAB));
+    EXPECT_EQ(visited, (std::vector<HWND>{three.NewButton().Hwnd(), back, three.LocateButton().Hwnd()}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Step 3 of the real program as a user meets it: the Save dialog, the render
 // with its progress bar, the saved state with Locate and New, failures, and
-// the whole road from a song to a ringtone by real mouse and keys. The
+// the whole road from a song to a ringtone by real mouse and keys, and by
+// the keys alone. The
 // program runs with a temporary folder of its own, so its "~Ve" files are
 // counted apart from those of tests running beside it.
 
@@ -23,6 +24,7 @@
 #include "support/Fixtures.h"
 #include "support/RunningProgram.h"
 #include "support/TempDir.h"
+#include "win/ComApartment.h"
 #include "win/Handle.h"
 
 namespace vorlune {
@@ -585,6 +587,89 @@ TEST_F(Step3ProgramRealInput, FromASongToARingtoneByMouseAndKeys)
     EXPECT_TRUE(test::WaitUntil(
         [&] { return test::ScreenDifferences(w.pages[0], IDJ_CHOOSE_PROMPT, {95, 42}) == 0; }, 5000));
     shot(L"new");
+}
+
+TEST_F(Step3ProgramRealInput, FromASongToARingtoneByTheKeysAlone)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::wstring song = Song(L"mp3\\render-stereo.mp3", L"Song.mp3");
+    ASSERT_FALSE(song.empty());
+    const test::WizardWindows w = program_->Windows();
+    auto focused = [&](HWND hwnd) { return test::WaitUntil([&] { return HasFocus(*program_, hwnd); }, 5000); };
+    auto typeName = [&](HWND dialog, const std::wstring& name) {
+        return focused(test::FileNameEdit(dialog)) && test::PressKeys({VK_END}) &&
+               test::PressKeys({VK_SHIFT, VK_HOME}) && test::TypeText(name) &&
+               test::WaitUntil([&] { return test::FileDialogName(dialog) == name; }, 5000) &&
+               test::PressKeys({VK_RETURN});
+    };
+
+    // Ctrl+O, the song's path typed, Enter: step 2.
+    ASSERT_TRUE(program_->TakeForeground());
+    ASSERT_TRUE(test::PressKeys({VK_CONTROL, 'O'}));
+    HWND dialog = program_->WaitForDialog();
+    ASSERT_NE(dialog, nullptr) << "no Open dialog";
+    ASSERT_TRUE(typeName(dialog, song));
+    ASSERT_TRUE(test::WaitUntil([&] { return w.VisiblePage() == w.pages[1] && program_->Dialogs().empty(); }));
+    const test::Step2Windows two = program_->Step2();
+    ASSERT_TRUE(two.playPause && two.stop && two.trackBar && two.startTip && two.endTip && two.fadeIn);
+
+    // Tab: Play, then the track bar (Stop is disabled). The start thumb by
+    // twenty columns to 100, Tab inside to the end thumb, ten back to 190.
+    ASSERT_TRUE(test::PressKeys({VK_TAB}));
+    ASSERT_TRUE(focused(two.playPause));
+    ASSERT_TRUE(test::PressKeys({VK_TAB}));
+    ASSERT_TRUE(focused(two.trackBar));
+    ASSERT_TRUE(test::PressKeys({VK_SHIFT, VK_RIGHT}) && test::PressKeys({VK_SHIFT, VK_RIGHT}));
+    ASSERT_TRUE(test::PressKeys({VK_TAB}) && test::PressKeys({VK_SHIFT, VK_LEFT}));
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return test::RectIn(two.startTip, two.page).right == 91 + 10 + 100 &&
+               test::RectIn(two.endTip, two.page).left == 91 + 10 + 190;
+    }, 5000)) << "the thumbs did not follow the keys";
+    EXPECT_TRUE(HasFocus(*program_, two.trackBar));
+
+    // Space plays, Space pauses, Esc stops.
+    ASSERT_TRUE(test::PressKeys({VK_SPACE}));
+    EXPECT_TRUE(test::WaitUntil([&] { return two.StopEnabled(); }, 5000)) << "not playing";
+    EXPECT_TRUE(test::ShowsLook(two.playPause, IDB_PAUSE, 3));
+    ASSERT_TRUE(test::PressKeys({VK_SPACE}));
+    EXPECT_TRUE(test::ShowsLook(two.playPause, IDB_PLAY, 3)) << "not paused";
+    EXPECT_TRUE(two.StopEnabled());
+    ASSERT_TRUE(test::PressKeys({VK_ESCAPE}));
+    EXPECT_TRUE(test::WaitUntil([&] { return !two.StopEnabled(); }, 5000)) << "not stopped";
+
+    // Tab leaves the track bar for Fade In, Space ticks it.
+    ASSERT_TRUE(test::PressKeys({VK_TAB}));
+    ASSERT_TRUE(focused(two.fadeIn));
+    ASSERT_TRUE(test::PressKeys({VK_SPACE}) && test::PressKeys({VK_TAB}));
+    ASSERT_TRUE(focused(two.fadeOut));
+    EXPECT_TRUE(test::ShowsLook(two.fadeIn, IDB_FADE_IN_CHECKED, 4)) << "Fade In not ticked";
+
+    // Alt+Right: step 3 with the focus on Save; Enter, a name typed, Enter.
+    ASSERT_TRUE(test::HoldKey(VK_MENU, true) && test::PressKeys({VK_RIGHT}) && test::HoldKey(VK_MENU, false));
+    ASSERT_TRUE(test::WaitUntil([&] { return w.VisiblePage() == w.pages[2]; }, 5000)) << "Alt+Right did not go on";
+    ASSERT_TRUE(focused(s_.save));
+    ASSERT_TRUE(test::PressKeys({VK_RETURN}));
+    ASSERT_NE(dialog = program_->WaitForDialog(), nullptr) << "no Save dialog";
+    ASSERT_TRUE(typeName(dialog, L"By keys"));
+    ASSERT_TRUE(WaitSaved()) << "not saved";
+
+    // The focus went from the hidden Save to Locate; Tab to New, Enter.
+    ASSERT_TRUE(focused(s_.locate));
+    ASSERT_TRUE(test::PressKeys({VK_TAB}));
+    ASSERT_TRUE(focused(s_.newRingtone));
+    ASSERT_TRUE(test::PressKeys({VK_RETURN}));
+    ASSERT_TRUE(test::WaitUntil([&] { return w.VisiblePage() == w.pages[0]; }, 5000));
+    ASSERT_TRUE(program_->IdlePass());
+    EXPECT_EQ(program_->Title(), L"Vorlune");
+
+    // Columns 100 to 190 of 398, faded in.
+    test::PcmWav in, out;
+    ASSERT_TRUE(Decode(song, in) && Decode(dir_.File(L"By keys.mp3"), out));
+    const uint32_t n = in.Frames();
+    EXPECT_EQ(out.Frames(), uint32_t(int64_t(190.0 / 398 * n) - int64_t(100.0 / 398 * n)));
+    const double seconds = double(out.Frames()) / out.rate, full = Level(out, seconds / 2 - 0.5, seconds / 2 + 0.5);
+    EXPECT_GT(full, 0.2);
+    EXPECT_LT(Level(out, 0.0, 0.05), full * 0.06);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include "controls/ControlTesting.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <string>
 
 #include "gfx/ImageResource.h"
 #include "gfx/JpegPicture.h"
 #include "win/AppModule.h"
+#include "win/ComPtr.h"
 #include "win/Handle.h"
 
 namespace vorlune::test {
@@ -41,6 +43,62 @@ bool HostWindow::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     if (onCommand) onCommand();
     result = 0;
     return true;
+}
+
+namespace {
+
+ComPtr<IAccessible> ClientObject(HWND hwnd)
+{
+    ComPtr<IAccessible> object;
+    if (FAILED(::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            object.PutVoid())))
+        object.Reset();
+    return object;
+}
+
+VARIANT Self()
+{
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+std::wstring Taken(BSTR text)
+{
+    std::wstring s = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
+    ::SysFreeString(text);
+    return s;
+}
+
+}  // namespace
+
+AccessibleRead ReadAccessible(HWND hwnd)
+{
+    AccessibleRead read;
+    const ComPtr<IAccessible> object = ClientObject(hwnd);
+    if (!object) return read;
+    BSTR name = nullptr, value = nullptr, shortcut = nullptr;
+    VARIANT role, state;
+    ::VariantInit(&role);
+    ::VariantInit(&state);
+    read.ok = SUCCEEDED(object->get_accName(Self(), &name)) && SUCCEEDED(object->get_accValue(Self(), &value)) &&
+              SUCCEEDED(object->get_accKeyboardShortcut(Self(), &shortcut)) &&
+              SUCCEEDED(object->get_accRole(Self(), &role)) && SUCCEEDED(object->get_accState(Self(), &state)) &&
+              role.vt == VT_I4 && state.vt == VT_I4;
+    read.name = Taken(name);
+    read.value = Taken(value);
+    read.shortcut = Taken(shortcut);
+    read.role = role.lVal;
+    read.state = state.lVal;
+    return read;
+}
+
+bool DoAccessibleDefault(HWND hwnd)
+{
+    const ComPtr<IAccessible> object = ClientObject(hwnd);
+    return object && object->accDoDefaultAction(Self()) == S_OK;
 }
 
 int SkinDifferences(HWND hwnd, int id, int cells, int cell, POINT at)

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "gfx/Surface.h"
@@ -50,6 +51,17 @@ int SkinDifferences(const Surface& shot, int id, int cells, int cell, POINT at, 
 // when the window left the DC otherwise than it got it. And one pixel.
 bool PrintClient(HWND hwnd, Surface24& shot);
 COLORREF ColourAt(const Surface& s, int x, int y);
+
+// A window's client object as Active Accessibility reads it
+// (AccessibleObjectFromWindow, OBJID_CLIENT); ok false when there is none.
+struct AccessibleRead {
+    bool ok = false;
+    std::wstring name, value, shortcut;
+    long role = 0, state = 0;
+};
+AccessibleRead ReadAccessible(HWND hwnd);
+// Its default action done (a button pressed, a box ticked); false when refused.
+bool DoAccessibleDefault(HWND hwnd);
 
 void PumpPending();
 // Pumps this thread's messages until done() or the time is up; returns done().

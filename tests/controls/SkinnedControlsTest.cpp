@@ -8,6 +8,10 @@
 #include "controls/ControlTesting.h"
 #include "controls/SkinArt.h"
 #include "controls/VeCheckboxCtrl.h"
+#include "controls/VePlayTimeCtrl.h"
+#include "controls/VeProgressCtrl.h"
+#include "controls/VeTimeTipsCtrl.h"
+#include "controls/VeTrackBarCtrl.h"
 #include "controls/VeViewFooter.h"
 #include "controls/VeViewHeader.h"
 #include "res/resource.h"
@@ -189,17 +193,35 @@ TEST_F(SkinnedControls, LinkLightsUpUnderTheMouse)
     EXPECT_EQ(SkinDifferences(hwnd, IDJ_LINK), 0);
 }
 
-TEST_F(SkinnedControls, PaintHoverAndClickCyclesLeaveNoObjectsBehind)
+TEST_F(SkinnedControls, PaintHoverClickAndKeyCyclesOfEveryControlLeaveNoObjectsBehind)
 {
     VeViewHeader header;
     VeViewFooter footer;
     VeCheckboxCtrl box(IDB_FADE_IN, IDB_FADE_IN_CHECKED, ID_STEP2_FADE_IN);
+    VeTrackBarCtrl bar;
+    VePlayTimeCtrl time;
+    VeTimeTipsCtrl tip;
+    VeProgressCtrl progress;
     ASSERT_NE(header.Create(host.Hwnd(), RECT{0, 0, 600, 100}), nullptr);
     ASSERT_NE(footer.Create(host.Hwnd(), RECT{0, 350, 600, 400}), nullptr);
     ASSERT_NE(box.Create(host.Hwnd(), POINT{333, 183}), nullptr);
+    ASSERT_TRUE(bar.Create(host.Hwnd(), POINT{91, 211}) && time.Create(host.Hwnd(), POINT{512, 222}) &&
+                tip.Create(host.Hwnd()) && progress.Create(host.Hwnd(), POINT{130, 120}));
+    ::ShowWindow(tip.Hwnd(), SW_SHOWNA);
+    ::ShowWindow(progress.Hwnd(), SW_SHOWNA);
+    progress.Init(100, 0);
+    time.SetDuration(2400000000, false);
     ::ShowWindow(host.Hwnd(), SW_SHOWNA);
     HWND link = footer.Link().Hwnd(), next = footer.NextButton().Hwnd(), inner = box.Button().Hwnd();
     auto cycle = [&](int i) {
+        // Each control repainted, the focus drawn on the button and the
+        // track bar by turns, the bar moved by keys.
+        tip.SetTime(i * 1000);
+        time.SetPosition(int64_t{i} * 10000000, true);
+        progress.Advance(1);
+        bar.SetPlayFraction(i % 10 / 10.0, true);
+        ::SetFocus(i % 2 ? bar.Hwnd() : next);
+        ::SendMessageW(bar.Hwnd(), WM_KEYDOWN, i % 2 ? VK_RIGHT : VK_LEFT, 0);
         for (HWND hwnd : {link, next, inner}) MouseMove(hwnd, {5, 5});
         Click(next, {5, 5}, {5, 5});
         Click(inner, {5, 5}, {5, 5});

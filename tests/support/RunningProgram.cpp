@@ -425,6 +425,18 @@ bool PressKeys(std::initializer_list<WORD> keys)
     return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
+bool HoldKey(WORD key, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    const bool sent = ::SendInput(1, &input, sizeof(INPUT)) == 1;
+    ::Sleep(50);
+    return sent;
+}
+
 namespace {
 
 // One real mouse event at a screen point.

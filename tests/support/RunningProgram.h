@@ -152,6 +152,10 @@ bool ClickButton(HWND button);
 // Real key input to the foreground window: every key of `keys` down in
 // order, then up in reverse (a chord such as Ctrl+O).
 bool PressKeys(std::initializer_list<WORD> keys);
+// One real key pressed (down) or let go (up), sent alone and followed by a
+// short pause: an Alt sent in the same batch as the key it modifies reached
+// that key only now and then here.
+bool HoldKey(WORD key, bool down);
 // Real typing of a text into the foreground window, character by character.
 bool TypeText(const std::wstring& text);
 
