@@ -20,7 +20,10 @@ triplet=x86_64-w64-mingw32
 # The build we ship, run under the 32-bit Wine, where this kernel has it.
 shipped=i686-w64-mingw32
 builds=("$shipped" "$triplet")
-can_run_32bit || builds=("$triplet")
+if ! can_run_32bit; then
+    say "this kernel runs no 32-bit programs: the 64-bit build only"
+    builds=("$triplet")
+fi
 inputs=${VORLUNE_BENCH_INPUTS:-$build_root/bench-inputs}
 runs=${VORLUNE_BENCH_RUNS:-5}
 results=()
