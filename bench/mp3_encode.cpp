@@ -1,6 +1,6 @@
 // Encodes a WAV file through lame_enc.dll with the ringtone's settings several
-// times and prints the best time: bench_mp3_encode INPUT.wav [RUNS]. Loading
-// the clip is not timed. The last line, "seconds=...", is read by
+// times and prints the best time: bench_mp3_encode INPUT.wav [RUNS [KEEP.mp3]].
+// Loading the clip is not timed; KEEP.mp3 gets the last ringtone. The last line, "seconds=...", is read by
 // tools/bench.sh.
 #include <windows.h>
 
@@ -20,7 +20,7 @@ using namespace vorlune;
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2) {
-        fwprintf(stderr, L"usage: bench_mp3_encode INPUT.wav [RUNS]\n");
+        fwprintf(stderr, L"usage: bench_mp3_encode INPUT.wav [RUNS [KEEP.mp3]]\n");
         return 2;
     }
     const int runs = argc > 2 ? std::max(1, _wtoi(argv[2])) : 5;
@@ -45,6 +45,10 @@ int wmain(int argc, wchar_t** argv)
         }
         best = std::min(best, Seconds() - t0);
         bytes = GetFileSizeByName(mp3.Path());
+        if (argc > 3 && run + 1 == runs && !::CopyFileW(mp3.Path().c_str(), argv[3], FALSE)) {
+            fwprintf(stderr, L"cannot write %ls\n", argv[3]);
+            return 1;
+        }
     }
     const double audio = clip.Duration();
     wprintf(L"mp3_encode: %.1f s of %d Hz audio into %.0f kB (%.0f kbit/s) in %.3f s, best of %d (%.0fx real time)\n",

@@ -17,6 +17,13 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 triplet=x86_64-w64-mingw32
+# The build we ship, run under the 32-bit Wine, where this kernel has it.
+shipped=i686-w64-mingw32
+builds=("$shipped" "$triplet")
+if ! can_run_32bit; then
+    say "this kernel runs no 32-bit programs: the 64-bit build only"
+    builds=("$triplet")
+fi
 inputs=${VORLUNE_BENCH_INPUTS:-$build_root/bench-inputs}
 runs=${VORLUNE_BENCH_RUNS:-5}
 results=()
@@ -26,13 +33,17 @@ results=()
 # A Unix path as Wine sees it.
 winpath() { local p; p=$(realpath "$1"); echo "Z:${p//\//\\}"; }
 
-# run_program NAME ARGS...: runs bench_NAME.exe under Wine, shows its output
-# and leaves its "seconds=" figure in $program_seconds.
+# The builds by the names the reports give them.
+bits() { case $1 in i686-*) echo 32-bit ;; *) echo 64-bit ;; esac; }
+
+# run_program NAME ARGS...: runs bench_NAME.exe of the build $on (default
+# the 64-bit one) under its Wine, shows its output and leaves its "seconds="
+# figure in $program_seconds.
 run_program() {
     local name=$1; shift
-    local out
-    out=$("$build_root/$triplet/wine-run.sh" "$build_root/$triplet/bench/bench_$name.exe" "$@" | tr -d '\r')
-    printf '%s\n' "$out" | grep -v '^seconds=' | sed 's/^/  /'
+    local t=${on:-$triplet} out
+    out=$("$build_root/$t/wine-run.sh" "$build_root/$t/bench/bench_$name.exe" "$@" | tr -d '\r')
+    [ -n "${quiet_program:-}" ] || printf '%s\n' "$out" | grep -v '^seconds=' | sed 's/^/  /'
     program_seconds=$(printf '%s\n' "$out" | sed -n 's/^seconds=//p' | tail -n 1)
     [ -n "$program_seconds" ] || { say "bench_$name printed no time"; return 1; }
 }
@@ -54,7 +65,7 @@ time_native() {
 compare() {
     local line
     line=$(awk -v l="$1" -v o="$2" -v n="$3" -v t="$4" \
-        'BEGIN { printf "%-12s vorlune %8.3f s   %-8s %8.3f s   ratio %.2f", l, o, n, t, o / t }')
+        'BEGIN { printf "%-25s vorlune %8.3f s   %-8s %8.3f s   ratio %.2f", l, o, n, t, o / t }')
     echo "  $line"
     results+=("$line")
 }
@@ -148,56 +159,143 @@ peak_temp_bytes() {
     echo "$peak"
 }
 
+# wall SECONDS-VAR COMMAND...: runs the command and appends its wall time to
+# the array SECONDS-VAR.
+wall() {
+    local -n into=$1; shift
+    local t0 t1
+    t0=$(date +%s%N); "$@"; t1=$(date +%s%N)
+    into+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+}
+
 # render_song LABEL MP3 START SECONDS: a ringtone of SECONDS from START with
-# both fades by vorlune-render and by ffmpeg (input seek, libmp3lame VBR
-# quality 4), run in turns; median wall times of whole processes, then one
-# more run of each for peak memory and peak temporary disk.
+# both fades by vorlune-render of each build and by ffmpeg (input seek,
+# libmp3lame VBR quality 4), run in turns; median wall times of whole
+# processes, then one more run of the 64-bit build and of ffmpeg for peak
+# memory and peak temporary disk.
 render_song() {
-    local label=$1 mp3=$2 start=$3 length=$4 exe=$build_root/$triplet/cli/vorlune-render.exe
-    local end out=$inputs/ring-vorlune.mp3 fade
+    local label=$1 mp3=$2 start=$3 length=$4
+    local end out=$inputs/ring-vorlune.mp3 fade t
     end=$(awk -v s="$start" -v l="$length" 'BEGIN { print s + l }')
     fade=$(awk -v l="$length" 'BEGIN { print l - 1.5 }')
-    echo "$label: $(basename "$mp3"), $start..$end s with both fades, median of $runs"
-    local cmd=("$build_root/$triplet/wine-run.sh" "$exe" "$(winpath "$mp3")" "$(winpath "$inputs")\\ring-vorlune.mp3"
-        --start "$start" --end "$end" --fade-in --fade-out --verbose)
+    echo "$label: $(basename "$mp3"), $start..$end s with both fades, median of $runs (load:$(uptime | sed 's/.*load average://'))"
+    render() {
+        "$build_root/$1/wine-run.sh" "$build_root/$1/cli/vorlune-render.exe" "$(winpath "$mp3")" \
+            "$(winpath "$inputs")\\ring-vorlune.mp3" --start "$start" --end "$end" --fade-in --fade-out --verbose 2>/dev/null |
+            tr -d '\r' > "$inputs/render-$1.out"
+    }
     local ff=(ffmpeg -nostdin -loglevel error -y -ss "$start" -t "$length" -i "$mp3"
         -af "afade=t=in:d=1.5,afade=t=out:st=$fade:d=1.5" -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3")
-    # Turn about, so a busy spell on the machine falls on both alike.
-    local ours=() theirs=() i t0 t1
+    # Turn about, so a busy spell on the machine falls on all alike.
+    local theirs=() i
+    declare -A ours=()
     for i in $(seq 1 "$runs"); do
-        t0=$(date +%s%N); last_output=$("${cmd[@]}" 2>/dev/null | tr -d '\r'); t1=$(date +%s%N)
-        ours+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
-        t0=$(date +%s%N); "${ff[@]}"; t1=$(date +%s%N)
-        theirs+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+        for t in "${builds[@]}"; do
+            local one=()
+            wall one render "$t"
+            ours[$t]+=" ${one[0]}"
+        done
+        wall theirs "${ff[@]}"
     done
-    printf '%s\n' "$last_output" | grep -E '^(Time|Stages|Memory|Size)' | sed 's/^/  /'
-    echo "  Runs: vorlune $(printf '%s\n' "${ours[@]}" | sort -n | paste -sd ' ') s"
-    echo "        ffmpeg  $(printf '%s\n' "${theirs[@]}" | sort -n | paste -sd ' ') s"
+    for t in "${builds[@]}"; do
+        echo "  $(bits "$t") build:"
+        grep -E '^(Time|Stages|Memory|Size)' "$inputs/render-$t.out" | sed 's/^/    /'
+        rm -f "$inputs/render-$t.out"
+        # shellcheck disable=SC2086
+        echo "    Runs: $(printf '%s\n' ${ours[$t]} | sort -n | paste -sd ' ') s"
+    done
+    echo "  ffmpeg runs: $(printf '%s\n' "${theirs[@]}" | sort -n | paste -sd ' ') s"
 
     # Peak temporary disk: the render's "~Ve" files in Wine's temporary
     # folder and beside the output.
     local temp
-    temp=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -name Temp -print -quit)
+    temp=$(find "$build_root/$triplet/wineprefix/drive_c/users" -maxdepth 4 -type d -name Temp -print -quit)
     sampling=$(mktemp)
     peak_temp_bytes "$temp" "$inputs" > "$sampling.peak" &
     local sampler=$!
-    "${cmd[@]}" >/dev/null 2>&1 || true
-    rm -f "$sampling"
+    render "$triplet" || true
+    rm -f "$sampling" "$inputs/render-$triplet.out"
     wait "$sampler"
-    echo "  Temp disk: peak $(awk '{ printf "%.2f MB", $1 / 1048576 }' "$sampling.peak") (sampled)"
+    echo "  Temp disk (64-bit): peak $(awk '{ printf "%.2f MB", $1 / 1048576 }' "$sampling.peak") (sampled)"
     rm -f "$sampling.peak" "$out"
 
     /usr/bin/time -f '%M' -o "$inputs/ffmpeg-rss" "${ff[@]}"
     echo "  ffmpeg: peak resident $(awk '{ printf "%.2f MB", $1 / 1024 }' "$inputs/ffmpeg-rss"), no temporary files"
     rm -f "$inputs/ring-ffmpeg.mp3" "$inputs/ffmpeg-rss"
-    compare "$label" "$(median "${ours[@]}")" ffmpeg "$(median "${theirs[@]}")"
+    for t in "${builds[@]}"; do
+        # shellcheck disable=SC2086
+        compare "$label $(bits "$t")" "$(median ${ours[$t]})" ffmpeg "$(median "${theirs[@]}")"
+    done
 }
 
 bench_render() {
-    configure_and_build "$triplet" vorlune-render >/dev/null
+    for t in "${builds[@]}"; do configure_and_build "$t" vorlune-render >/dev/null; done
     render_song render-4min "$(song_mp3)" 60 30
     # 36 seconds at 40 % of the hour.
     render_song render-60min "$(song60_mp3)" 1440 36
+}
+
+# The encode stage alone: 30 seconds in memory encoded once per process by
+# each build's bench_mp3_encode, beside the native lame encoding the same WAV
+# with the same settings (whole processes), in turns; medians.
+bench_encode_floor() {
+    local wav t i; wav=$(clip30_wav)
+    for t in "${builds[@]}"; do configure_and_build "$t" bench_mp3_encode >/dev/null; done
+    echo "encode_floor: $(basename "$wav"), median of $runs (load:$(uptime | sed 's/.*load average://'))"
+    declare -A ours=()
+    local theirs=()
+    for i in $(seq 1 "$runs"); do
+        for t in "${builds[@]}"; do
+            on=$t quiet_program=1 run_program mp3_encode "$(winpath "$wav")" 1
+            ours[$t]+=" $program_seconds"
+        done
+        wall theirs lame --quiet --noreplaygain -V 4 -b 128 -B 192 -q 2 --nores -m j "$wav" "$inputs/out-lame.mp3"
+    done
+    rm -f "$inputs/out-lame.mp3"
+    for t in "${builds[@]}"; do
+        # shellcheck disable=SC2086
+        echo "  $(bits "$t") encode stage: $(printf '%s\n' ${ours[$t]} | sort -n | paste -sd ' ') s"
+    done
+    echo "  native lame: $(printf '%s\n' "${theirs[@]}" | sort -n | paste -sd ' ') s"
+    # The ringtone stays as good as LAME's own: each build's and the lame
+    # tool's, both decoded by mpg123, are as long as the WAV and differ by a
+    # signal well below the music.
+    lame --quiet --noreplaygain -V 4 -b 128 -B 192 -q 2 --nores -m j "$wav" "$inputs/floor-lame.mp3"
+    mpg123 -q -w "$inputs/floor-lame.wav" "$inputs/floor-lame.mp3"
+    for t in "${builds[@]}"; do
+        on=$t quiet_program=1 run_program mp3_encode "$(winpath "$wav")" 1 "$(winpath "$inputs")\\floor-$t.mp3"
+        mpg123 -q -w "$inputs/floor-$t.wav" "$inputs/floor-$t.mp3"
+        echo "  $(bits "$t") ringtone beside the lame tool's: $(python3 - "$wav" "$inputs/floor-lame.wav" "$inputs/floor-$t.wav" <<'PY'
+import array, math, sys, wave
+def frames(path):
+    with wave.open(path) as w:
+        a = array.array("h", w.readframes(w.getnframes()))
+        return w.getnframes(), a
+n, _ = frames(sys.argv[1])
+m, theirs = frames(sys.argv[2])
+k, ours = frames(sys.argv[3])
+music = sum(x * x for x in theirs)
+diff = sum((x - y) ** 2 for x, y in zip(ours, theirs)) or 1
+print(f"{k} frames (the WAV {n}, the tool's {m}), the difference {10 * math.log10(music / diff):.1f} dB below the music")
+PY
+)"
+        rm -f "$inputs/floor-$t.mp3" "$inputs/floor-$t.wav"
+    done
+    rm -f "$inputs/floor-lame.mp3" "$inputs/floor-lame.wav"
+    for t in "${builds[@]}"; do
+        # shellcheck disable=SC2086
+        compare "encode_floor $(bits "$t")" "$(median ${ours[$t]})" lame "$(median "${theirs[@]}")"
+    done
+}
+
+# The wizard's save in the shipped build: Save dialog OK to "Ringtone saved!"
+# for 30 seconds of the 4-minute song with both fades, the real program
+# driven by bench_wizard_save.
+bench_wizard_save() {
+    local t=${builds[0]} mp3; mp3=$(song_mp3)
+    configure_and_build "$t" vorlune bench_wizard_save >/dev/null
+    echo "wizard_save: $(basename "$mp3"), $(bits "$t") build, $runs runs (load:$(uptime | sed 's/.*load average://'))"
+    on=$t run_program wizard_save "$(winpath "$mp3")" "$(winpath "$inputs")" "$runs"
 }
 
 # Next on step 1 to step 2 painted with the song loaded, in the program's own
@@ -223,13 +321,13 @@ targets=()
 for n in "${names[@]}"; do [ -f "$root/bench/$n.cpp" ] && targets+=("bench_$n"); done
 [ ${#targets[@]} -gt 0 ] && configure_and_build "$triplet" "${targets[@]}"
 
-trap 'stop_wine; stop_display' EXIT
+trap 'for t in "${builds[@]}"; do stop_wine "$t"; done; stop_display' EXIT
 # A benchmark that makes windows needs the display before Wine starts: the
 # desktop that Wine's server keeps is made without one otherwise.
 for n in "${names[@]}"; do
-    if ! declare -F "bench_$n" >/dev/null || [ "$n" = step2_load ]; then need_display; fi
+    case $n in step2_load|wizard_save) need_display ;; *) declare -F "bench_$n" >/dev/null || need_display ;; esac
 done
-start_wine
+for t in "${builds[@]}"; do start_wine "$t"; done
 for n in "${names[@]}"; do
     if declare -F "bench_$n" >/dev/null; then
         "bench_$n"

@@ -18,7 +18,7 @@ targets=(i686-w64-mingw32 x86_64-w64-mingw32)
 # Bump a recipe's number when its build steps change, to rebuild it.
 # A new dependency starts at 1 and leaves the others' numbers alone: the cache
 # is shared by every checkout on the machine.
-declare -A recipe=([googletest]=1 [mpg123]=1 [lame]=1 [libjpeg-turbo]=1 [libpng1.6]=1 [taglib]=1)
+declare -A recipe=([googletest]=1 [mpg123]=2 [lame]=2 [libjpeg-turbo]=1 [libpng1.6]=1 [taglib]=1)
 dep_order=(googletest mpg123 lame libjpeg-turbo libpng1.6 taglib)
 
 log() { printf '[setup] %s\n' "$*" >&2; }
@@ -169,11 +169,22 @@ lock_file=$here/deps.lock
 locked_version() { [ -f "$lock_file" ] && awk -v p="$1" '$1 == p { print $2; exit }' "$lock_file"; }
 write_lock() {
     local -n chosen=$1
-    local tmp=$lock_file.tmp pkg
+    local tmp=$lock_file.tmp pkg t opts
     {
         echo "# Source package versions tools/setup.sh builds. It rewrites this file"
         echo "# only when one can no longer be had (and says so) or a dependency is added."
         for pkg in "${dep_order[@]}"; do echo "$pkg ${chosen[$pkg]}"; done
+        echo "#"
+        echo "# How each is configured for each target (besides its host and prefix), and"
+        echo "# the compiler flags an autotools build's own configure settled on:"
+        for pkg in "${dep_order[@]}"; do
+            for t in "${targets[@]}"; do
+                "options_${pkg//[-.]/_}" "$t" opts
+                echo "#   $pkg $t: ${opts[*]}"
+                local chose; chose=$(prefix_of "$pkg" "$t" "${chosen[$pkg]}")/.cflags
+                [ -f "$chose" ] && echo "#     compiled with: $(cat "$chose")"
+            done
+        done
     } > "$tmp"
     if cmp -s "$tmp" "$lock_file"; then rm -f "$tmp"; return; fi
     mv "$tmp" "$lock_file"
@@ -221,71 +232,118 @@ quiet() {
 toolchain_file() { echo "$here/../cmake/toolchain-$1.cmake"; }
 
 # --- recipes: each takes (source tree, target triplet, install prefix) ---
+# What a recipe passes its build system besides the target and the prefix
+# comes from options_<pkg> TARGET ARRAY, which fills the named array;
+# tools/deps.lock records the same.
 
+# The compiler flags that the configure of an autotools build in $1 settled
+# on, kept in the prefix $2 for tools/deps.lock.
+keep_cflags() { sed -n 's/^CFLAGS = //p' "$1/Makefile" | tr -s ' ' | sed 's/^ //; s/ $//' > "$2/.cflags"; }
+
+# The i686 build assumes SSE2 (every x86 processor of the last twenty years,
+# and Windows 8 and later need it): floating point in SSE registers, not x87.
+sse2_flags() { case $1 in i686-*) echo "-msse2 -mfpmath=sse" ;; esac; }
+
+options_googletest() {
+    local -n o=$2
+    o=(-DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_FLAGS=-w)
+}
 build_googletest() {
-    local src=$1 t=$2 prefix=$3 b=$4
+    local src=$1 t=$2 prefix=$3 b=$4 opts
+    options_googletest "$t" opts
     cmake -S "$src" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF -DCMAKE_CXX_FLAGS=-w
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" "${opts[@]}"
     cmake --build "$b" -j "$jobs"
     cmake --install "$b"
 }
 
+# Its authors' optimisation (configure adds -O2 -fomit-frame-pointer
+# -funroll-all-loops -finline-functions -ffast-math to CFLAGS) and its
+# optimised decoders with the best one for the processor chosen at run time:
+# i386, i586, MMX, 3DNow!, SSE and generic ones on i686; x86-64 (SSE), AVX
+# and generic ones on x86_64.
+options_mpg123() {
+    local -n o=$2
+    case $1 in i686-*) o=(--with-cpu=x86) ;; *) o=(--with-cpu=x86-64) ;; esac
+    o+=("CFLAGS=$(sse2_flags "$1")" --enable-static --disable-shared --disable-modules --with-audio=dummy)
+}
 build_mpg123() {
-    local src=$1 t=$2 prefix=$3 b=$4 cpu
-    # Optimised decoders with run-time selection of the best one for the CPU.
-    case $t in i686-*) cpu=x86 ;; *) cpu=x86-64 ;; esac
+    local src=$1 t=$2 prefix=$3 b=$4 opts
+    options_mpg123 "$t" opts
     mkdir -p "$b"
-    (cd "$b" && "$src/configure" --host="$t" --prefix="$prefix" \
-        CC="$t-gcc-posix" CFLAGS="-O2" \
-        --enable-static --disable-shared --with-cpu="$cpu" \
-        --disable-modules --with-audio=dummy)
+    (cd "$b" && "$src/configure" --host="$t" --prefix="$prefix" CC="$t-gcc-posix" "${opts[@]}")
     make -C "$b" -j "$jobs"
     make -C "$b" install
+    keep_cflags "$b" "$prefix"
 }
 
-build_lame() {
-    local src=$1 t=$2 prefix=$3 b=$4
-    mkdir -p "$b"
-    (cd "$b" && "$src/configure" --host="$t" --prefix="$prefix" \
-        CC="$t-gcc-posix" CFLAGS="-O2" \
-        --enable-static --disable-shared --disable-frontend --disable-decoder \
+# LAME's configure means to pick its own optimisation for GCC, but the
+# version test of its generated script never matches (m4 ate the brackets of
+# its pattern), so it adds nothing and autoconf's -O2 is left. Its flags for
+# GCC 4 and later are given here: -O3 -fomit-frame-pointer -ffast-math, with
+# -maccumulate-outgoing-args on x86. On i686 its NASM routines too (FFT and
+# quantiser, picked at run time by the processor's features) and SSE2
+# floating point.
+options_lame() {
+    local -n o=$2
+    case $1 in
+        i686-*) o=("CFLAGS=-O3 -fomit-frame-pointer -ffast-math -maccumulate-outgoing-args $(sse2_flags "$1")"
+                   --enable-nasm) ;;
+        *) o=("CFLAGS=-O3 -fomit-frame-pointer -ffast-math") ;;
+    esac
+    o+=(--enable-static --disable-shared --disable-frontend --disable-decoder
         --disable-gtktest --disable-analyzer-hooks)
+}
+build_lame() {
+    local src=$1 t=$2 prefix=$3 b=$4 opts
+    options_lame "$t" opts
+    mkdir -p "$b"
+    (cd "$b" && "$src/configure" --host="$t" --prefix="$prefix" CC="$t-gcc-posix" "${opts[@]}")
     make -C "$b/mpglib" -j "$jobs" || true
     make -C "$b/libmp3lame" -j "$jobs"
     make -C "$b/libmp3lame" install
     make -C "$b/include" install
+    keep_cflags "$b/libmp3lame" "$prefix"
     # The BladeEnc-style DLL over the static encoder, with the exports of its .def.
     # Its sources name Windows headers in mixed case.
     mkdir -p "$prefix/bin" "$b/shim"
     echo '#include <windef.h>' > "$b/shim/Windef.h"
     echo '#include <windows.h>' > "$b/shim/Windows.h"
-    "$t-gcc-posix" -O2 -shared -static-libgcc -o "$prefix/bin/lame_enc.dll" \
+    # shellcheck disable=SC2046
+    "$t-gcc-posix" -O2 $(sse2_flags "$t") -shared -static-libgcc -o "$prefix/bin/lame_enc.dll" \
         -I"$b/shim" -I"$src/include" -I"$src/libmp3lame" -I"$b" -DHAVE_CONFIG_H -w \
         "$src/Dll/BladeMP3EncDLL.c" "$src/Dll/BladeMP3EncDLL.def" \
         "$prefix/lib/libmp3lame.a" -Wl,--enable-stdcall-fixup -Wl,--kill-at
 }
 
+options_libjpeg_turbo() {
+    local -n o=$2
+    o=(-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF
+        -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DWITH_TURBOJPEG=OFF -DWITH_CRT_DLL=OFF)
+}
 build_libjpeg_turbo() {
-    local src=$1 t=$2 prefix=$3 b=$4
+    local src=$1 t=$2 prefix=$3 b=$4 opts
+    options_libjpeg_turbo "$t" opts
     cmake -S "$src" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF \
-        -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DWITH_TURBOJPEG=OFF -DWITH_CRT_DLL=OFF \
-        -DCMAKE_ASM_NASM_COMPILER=nasm
+        "${opts[@]}" -DCMAKE_ASM_NASM_COMPILER=nasm
     cmake --build "$b" -j "$jobs" --target jpeg-static
     mkdir -p "$prefix/lib" "$prefix/include"
     cp "$b/libjpeg.a" "$prefix/lib/"
     cp "$b/jconfig.h" "$src/jerror.h" "$src/jmorecfg.h" "$src/jpeglib.h" "$prefix/include/"
 }
 
+options_libpng1_6() {
+    local -n o=$2
+    o=(-DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+        -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON
+        "-DZLIB_LIBRARY=/usr/$1/lib/libz.a" "-DZLIB_INCLUDE_DIR=/usr/$1/include")
+}
 build_libpng1_6() {
-    local src=$1 t=$2 prefix=$3 b=$4
+    local src=$1 t=$2 prefix=$3 b=$4 opts
+    options_libpng1_6 "$t" opts
     cmake -S "$src" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
-        -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON \
-        -DZLIB_LIBRARY="/usr/$t/lib/libz.a" -DZLIB_INCLUDE_DIR="/usr/$t/include"
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" "${opts[@]}"
     cmake --build "$b" -j "$jobs"
     cmake --install "$b"
 }
@@ -294,17 +352,21 @@ build_libpng1_6() {
 # the same zlib as libpng (for compressed ID3v2 frames). Debian's security fix
 # is applied to a copy of the tree; its other patches are about Debian's own
 # packaging (system utfcpp, an arch-independent taglib-config).
+options_taglib() {
+    local -n o=$2
+    o=(-DBUILD_SHARED_LIBS=OFF -DBUILD_BINDINGS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF
+        -DWITH_ZLIB=ON "-DZLIB_LIBRARY=/usr/$1/lib/libz.a" "-DZLIB_INCLUDE_DIR=/usr/$1/include")
+}
 build_taglib() {
-    local src=$1 t=$2 prefix=$3 b=$4
+    local src=$1 t=$2 prefix=$3 b=$4 opts
+    options_taglib "$t" opts
     local debian; debian=$(ls "$src"/../*.debian.tar.* | head -n 1)
     mkdir -p "$b/src"
     cp -a "$src/." "$b/src/"
     tar -xf "$debian" -C "$b/src" debian/patches
     patch -d "$b/src" -p1 --forward < "$b/src/debian/patches/CVE-2023-47466.patch"
     cmake -S "$b/src" -B "$b/out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DBUILD_SHARED_LIBS=OFF -DBUILD_BINDINGS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
-        -DWITH_ZLIB=ON -DZLIB_LIBRARY="/usr/$t/lib/libz.a" -DZLIB_INCLUDE_DIR="/usr/$t/include"
+        -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file "$t")" -DCMAKE_INSTALL_PREFIX="$prefix" "${opts[@]}"
     cmake --build "$b/out" -j "$jobs" --target tag
     cmake --install "$b/out"
 }
