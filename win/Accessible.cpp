@@ -1,8 +1,9 @@
 #include "win/Accessible.h"
 
-#include <atomic>
 #include <new>
 #include <vector>
+
+#include "win/ComObject.h"
 
 namespace vorlune {
 namespace {
@@ -30,28 +31,9 @@ std::vector<HWND> ChildWindows(HWND hwnd)
 
 // The IAccessible of one window's client area. Every answer asks the window
 // afresh, so a screen reader always hears the state of the moment.
-class AccessibleWindow final : public IAccessible {
+class AccessibleWindow final : public ComObject<IAccessible> {
 public:
     explicit AccessibleWindow(HWND hwnd) noexcept : hwnd_(hwnd) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
-            *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
 
     // No type information: clients call IAccessible directly.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
@@ -250,7 +232,6 @@ private:
     }
 
     HWND hwnd_;
-    std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace
