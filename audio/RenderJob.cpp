@@ -12,8 +12,6 @@
 namespace vorlune {
 namespace {
 
-bool IsDiskFull(DWORD error) noexcept { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
-
 // The song as the decoder finds it: whether it opens (for reading, shared
 // with readers), and its length and time of last write.
 struct SongStamp {
@@ -34,6 +32,10 @@ SongStamp StampSong(const std::wstring& path) noexcept
     BY_HANDLE_FILE_INFORMATION info{};
     if (!song || !GetFileInformationByHandle(song.Get(), &info)) {
         stamp.error = GetLastError();
+        if (IsInUseError(stamp.error)) {
+            stamp.problem = RenderFailure::kSongInUse;
+            return stamp;
+        }
         switch (stamp.error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -42,10 +44,6 @@ SongStamp StampSong(const std::wstring& path) noexcept
         case ERROR_BAD_NETPATH:
         case ERROR_NOT_READY:
             stamp.problem = RenderFailure::kSongMissing;
-            break;
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            stamp.problem = RenderFailure::kSongInUse;
             break;
         default:
             stamp.problem = RenderFailure::kOther;
@@ -78,18 +76,17 @@ bool HeldElsewhere(const std::wstring& path) noexcept
 {
     KernelHandle file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file && (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION);
+    return !file && IsInUseError(GetLastError());
 }
 
 // Why the save stage failed, from the first error its files met.
 RenderFailure SaveProblem(const std::wstring& output, DWORD error) noexcept
 {
-    if (IsDiskFull(error)) return RenderFailure::kDiskFull;
+    if (IsDiskFullError(error)) return RenderFailure::kDiskFull;
+    if (IsInUseError(error)) return RenderFailure::kOutputInUse;
     switch (error) {
     case NO_ERROR:
         return RenderFailure::kOther;  // the encoder, not a file
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:
         return RenderFailure::kOutputInUse;
     case ERROR_ACCESS_DENIED:
@@ -182,7 +179,7 @@ bool RenderJob::OpenStage(AudioDocument& document)
     if (!ok && !root.IsCancelled()) {
         const DWORD error = FirstWriteError();
         const SongStamp after = before.problem == RenderFailure::kNone ? StampSong(song) : before;
-        if (IsDiskFull(error))
+        if (IsDiskFullError(error))
             SetFailure(RenderFailure::kTempDiskFull, error);
         else if (after.problem != RenderFailure::kNone)
             SetFailure(after.problem, after.error);
@@ -205,7 +202,7 @@ bool RenderJob::EditStage(AudioDocument& document)
     const bool ok = EditForRingtone(document, 0.0, 1.0, request_.fadeIn, request_.fadeOut, edit);
     if (!ok && !root.IsCancelled()) {
         const DWORD error = FirstWriteError();
-        SetFailure(IsDiskFull(error) ? RenderFailure::kTempDiskFull : RenderFailure::kOther, error);
+        SetFailure(IsDiskFullError(error) ? RenderFailure::kTempDiskFull : RenderFailure::kOther, error);
     }
     return EndProgress(&edit, ok);
 }

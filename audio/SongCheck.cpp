@@ -69,7 +69,7 @@ SongProblem CheckSong(const std::wstring& path) noexcept
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return SongProblem::kInUse;
+        if (IsInUseError(error)) return SongProblem::kInUse;
         if (error == ERROR_ACCESS_DENIED) return SongProblem::kNoAccess;
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return SongProblem::kMissing;
         return SongProblem::kNotMp3;

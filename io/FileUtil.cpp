@@ -47,6 +47,10 @@ bool TruncateFile(const std::wstring& path, int64_t length) noexcept
     return ::SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
 }
 
+bool IsInUseError(DWORD error) noexcept { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+bool IsDiskFullError(DWORD error) noexcept { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
 bool ReserveSpace(HANDLE file, uint64_t size) noexcept
 {
     LARGE_INTEGER length{};
@@ -72,7 +76,7 @@ bool ReserveSpace(HANDLE file, uint64_t size) noexcept
     if (::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) &&
         static_cast<uint64_t>(info.AllocationSize.QuadPart) < size && !::SetFileValidData(file, end.QuadPart)) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return cutBack(error);
+        if (IsDiskFullError(error)) return cutBack(error);
     }
     return true;
 }

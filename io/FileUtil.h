@@ -21,6 +21,11 @@ private:
     bool restore_ = false;
 };
 
+// Errors meaning another program holds the file in a way that shuts us out.
+bool IsInUseError(DWORD error) noexcept;
+// Errors meaning the disk has no room left.
+bool IsDiskFullError(DWORD error) noexcept;
+
 // Whether the path names an existing file or directory; never shows a dialog.
 bool FileExists(const std::wstring& path) noexcept;
 
