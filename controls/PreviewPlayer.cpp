@@ -39,6 +39,9 @@ struct ControlCall {
         auto* c = static_cast<ControlCall*>(self);
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         c->result = c->call == 0 ? c->control->Run() : c->call == 1 ? c->control->Pause() : c->control->Stop();
+        // Let go of the graph before answering: a player that heard the
+        // answer owns it alone, and its last release stays on its own thread.
+        c->control.Reset();
         ::SetEvent(c->done.Get());
         c->Let();
         if (SUCCEEDED(com)) ::CoUninitialize();
