@@ -2,12 +2,30 @@
 
 #include <commctrl.h>
 #include <ole2.h>
+#include <shellapi.h>
+
+#include <string>
 
 #include "app/MainFrame.h"
 #include "win/AppModule.h"
+#include "win/Handle.h"
 #include "win/MessageLoop.h"
 
 namespace {
+
+// The song the program was started with ("Open with", or a song dropped on
+// its icon): the first argument; the rest is ignored. Empty without one.
+std::wstring SongArgument() noexcept
+{
+    int count = 0;
+    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const vorlune::LocalMemory owner(args);
+    try {
+        return args && count >= 2 ? std::wstring(args[1]) : std::wstring();
+    } catch (...) {
+        return {};
+    }
+}
 
 // The one frame, made on first use; it outlives the message loop and goes
 // at process exit with its project and wizard.
@@ -28,6 +46,11 @@ int Run(int show) noexcept
     vorlune::MainFrame* frame = TheFrame();
     if (!registered.Ok() || !frame || !frame->Create()) return 0;
     ::ShowWindow(frame->Hwnd(), show);
+    const std::wstring song = SongArgument();
+    if (!song.empty()) {
+        ::UpdateWindow(frame->Hwnd());  // a refused song's box shows over the whole frame
+        frame->OpenSong(song);
+    }
     return loop.Run();
 }
 

@@ -1,7 +1,10 @@
 #include "app/MainFrame.h"
 
+#include <shellapi.h>
+
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "io/PathText.h"
 #include "app/WizardView.h"
@@ -9,12 +12,15 @@
 #include "controls/WebLinks.h"
 #include "res/resource.h"
 #include "win/AppModule.h"
+#include "win/Handle.h"
 
 namespace vorlune {
 namespace {
 
 const WindowClass kClass{L"ZELK-MainFrame-{723C16B7-7785-4b23-B783-227EE6D92655}", nullptr,
                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), IDR_MAINFRAME};
+
+using DroppedFiles = UniqueHandle<NullHandleTraits<HDROP, ::DragFinish>>;
 
 constexpr int kClientWidth = 600, kClientHeight = 400;
 constexpr wchar_t kTitle[] = L"Vorlune";
@@ -114,6 +120,9 @@ bool MainFrame::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam))) return true;
         break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return true;
     case WM_CHANGEUISTATE:
         OnChangeUiState(wParam);
         return true;
@@ -162,6 +171,7 @@ bool MainFrame::OnCreate() noexcept
     ::SetWindowPos(Hwnd(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     CenterWindow(Hwnd());
+    ::DragAcceptFiles(Hwnd(), TRUE);  // a song dropped from the explorer
 
     if (MessageLoop* loop = MessageLoop::Current()) {
         loop->AddMessageFilter(this);
@@ -184,9 +194,49 @@ bool MainFrame::IsBusy() noexcept { return view_->Step3().IsBusy(); }
 void MainFrame::OnOpen() noexcept
 {
     UpdateTitle();
-    if (!view_->Step1().ChooseSong()) return;
+    if (view_->Step1().ChooseSong()) ShowNewSong();
+}
+
+bool MainFrame::OpenSong(const std::wstring& path) noexcept
+{
+    if (IsBusy()) return false;
+    UpdateTitle();
+    if (!view_->Step1().AcceptSong(path)) return false;
+    ShowNewSong();
+    return true;
+}
+
+void MainFrame::ShowNewSong() noexcept
+{
     view_->NextWithNewSong();
     UpdateTitle();
+}
+
+// Of several files the first MP3 is taken; with none, the first file, so the
+// user hears why it cannot be used.
+void MainFrame::OnDropFiles(HDROP drop) noexcept
+{
+    std::wstring song;
+    {
+        const DroppedFiles files(drop);  // finished before any box shows
+        if (IsBusy()) return;
+        try {
+            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring name(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
+                if (name.empty()) continue;
+                name.resize(::DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size() + 1)));
+                if (song.empty()) song = name;
+                if (HasExtension(name, L"mp3")) {
+                    song = std::move(name);
+                    break;
+                }
+            }
+        } catch (...) {
+            return;
+        }
+    }
+    if (!song.empty()) OpenSong(song);
 }
 
 bool MainFrame::OnCommand(UINT id) noexcept

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "win/MessageLoop.h"
 #include "win/Window.h"
@@ -29,6 +30,10 @@ public:
     bool OnIdle() override;
     // "Vorlune", and " - [name.mp3]" while the project has a song.
     void UpdateTitle() noexcept;
+    // A song from outside the Open dialog (dropped on the frame, or named on
+    // the command line), taken exactly as one chosen there: refused with its
+    // box, or loaded on step 2. Ignored while a render runs; true when taken.
+    bool OpenSong(const std::wstring& path) noexcept;
 
     RingtoneProject& Project() noexcept { return *project_; }
     WizardView& View() noexcept { return *view_; }
@@ -42,6 +47,9 @@ private:
     bool OnCommand(UINT id) noexcept;
     void OnChangeUiState(WPARAM wParam) noexcept;
     void OnOpen() noexcept;
+    void OnDropFiles(HDROP drop) noexcept;
+    // A song was accepted: step 2 with it, and the title follows.
+    void ShowNewSong() noexcept;
     // A render has the project: nothing may change it.
     bool IsBusy() noexcept;
 

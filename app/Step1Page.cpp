@@ -2,8 +2,6 @@
 
 #include <commdlg.h>
 
-#include <cwctype>
-
 #include "app/AppMessageBox.h"
 #include "app/FailureText.h"
 #include "app/FileDialog.h"
@@ -87,12 +85,10 @@ bool Step1Page::AcceptSong(const std::wstring& path) noexcept
 {
     try {
         const std::wstring full = MakeAbsolute(TidyPath(path));
-        std::wstring extension = PathExtension(full);
-        for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
         std::wstring why;
         if (QuietFileAttributes(full) == INVALID_FILE_ATTRIBUTES)
             why = SongProblemText(SongProblem::kMissing);
-        else if (extension != L"mp3")
+        else if (!HasExtension(full, L"mp3"))
             why = kNotMp3Name;
         else
             why = SongProblemText(CheckSong(full));

@@ -34,14 +34,6 @@ constexpr int kFileNameBox = 1152;  // edt1, the Save dialog's name box
 constexpr wchar_t kFileInUse[] = L"File in use. Please choose another name.";
 constexpr wchar_t kProcessingFailed[] = L"Processing failed. Please try again.";
 
-std::wstring Lowered(std::wstring text)
-{
-    if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-bool IsMp3Extension(const std::wstring& path) { return Lowered(PathExtension(path)) == L"mp3"; }
-
 bool EndsWithMp3(const std::wstring& path)
 {
     constexpr int kTail = 4;
@@ -59,7 +51,7 @@ void OnTypeChange(HWND dialog, const OFNOTIFYW& notify) noexcept
     if (::SendMessageW(dialog, CDM_GETSPEC, kTypedNameChars, reinterpret_cast<LPARAM>(typed)) <= 1) typed[0] = L'\0';
     if (typed[0] == L'\0') return;  // nothing typed: nothing to rename
     try {
-        if (IsMp3Extension(typed)) return;
+        if (HasExtension(typed, L"mp3")) return;
     } catch (...) {
         return;
     }
@@ -230,7 +222,7 @@ bool Step3Page::ChooseOutput() noexcept
         if (!dialog.Save()) return false;
 
         std::wstring name = dialog.FileName();
-        const bool appended = !IsMp3Extension(name) && !EndsWithMp3(name);
+        const bool appended = !HasExtension(name, L"mp3") && !EndsWithMp3(name);
         if (appended) name += L".mp3";
         if (SamePath(name, project.sourcePath)) {
             AppMessageBox(Hwnd(), kFileInUse, MB_OK | MB_ICONERROR);

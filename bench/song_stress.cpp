@@ -127,7 +127,7 @@ public:
 private:
     bool Start()
     {
-        program_ = std::make_unique<RunningProgram>(test::ProgramStart{SW_SHOWNORMAL, {}, temp_});
+        program_ = std::make_unique<RunningProgram>(test::ProgramStart{SW_SHOWNORMAL, {}, temp_, {}});
         if (program_->Ready()) return true;
         program_.reset();
         return false;

@@ -19,6 +19,7 @@
 #include "io/PathText.h"
 #include "cli/RenderCommand.h"
 #include "io/FileUtil.h"
+#include "win/Handle.h"
 
 using namespace vorlune;
 using namespace vorlune::cli;
@@ -124,8 +125,8 @@ std::wstring SystemText(DWORD error)
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    const LocalMemory owner(text);
     std::wstring words = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(error);
-    LocalFree(text);
     while (!words.empty() && (iswspace(words.back()) || words.back() == L'.')) words.pop_back();
     return words;
 }

@@ -138,6 +138,16 @@ std::wstring PathExtension(const std::wstring& path)
     return dot == std::wstring::npos ? std::wstring() : name.substr(dot + 1);
 }
 
+bool HasExtension(const std::wstring& path, const wchar_t* extension) noexcept
+{
+    try {
+        const std::wstring own = PathExtension(path);
+        return ::CompareStringOrdinal(own.c_str(), static_cast<int>(own.size()), extension, -1, TRUE) == CSTR_EQUAL;
+    } catch (...) {
+        return false;
+    }
+}
+
 std::wstring Directory(const std::wstring& path)
 {
     const size_t slash = path.rfind(L'\\');

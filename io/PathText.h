@@ -29,6 +29,9 @@ std::wstring FullPath(const std::wstring& path);
 std::wstring PathTitle(const std::wstring& path);
 // The file name after its last ".", without it; empty without one.
 std::wstring PathExtension(const std::wstring& path);
+// Whether the file name's extension is `extension` (given without the dot),
+// in any letter case, as the file system compares names.
+bool HasExtension(const std::wstring& path, const wchar_t* extension) noexcept;
 
 // The folder of a path: the text before its last "\", with the "\" kept for
 // a drive root ("D:\") or the root ("\"); "D:\" for "D:name"; "." when the

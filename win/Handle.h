@@ -69,6 +69,8 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 
 using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, ::FreeLibrary>>;
 using MappedView = UniqueHandle<NullHandleTraits<void*, ::UnmapViewOfFile>>;
+// Memory the system allocated for the caller (FormatMessageW, CommandLineToArgvW).
+using LocalMemory = UniqueHandle<NullHandleTraits<HLOCAL, ::LocalFree>>;
 
 template <class T>
 using GdiObject = UniqueHandle<NullHandleTraits<T, ::DeleteObject>>;

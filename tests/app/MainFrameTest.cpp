@@ -3,9 +3,12 @@
 
 #include "app/MainFrame.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <regex>
 #include <string>
@@ -84,9 +87,9 @@ protected:
         return {view.Step(), view.Header().Step(), shown, ::IsWindowEnabled(view.Footer().BackButton().Hwnd()),
                 ::IsWindowEnabled(view.Footer().NextButton().Hwnd())};
     }
-    // Ctrl+O's command, with the Open dialog answered by typing `typed`; the
-    // texts of the message boxes that follow.
-    std::vector<std::wstring> Open(const std::wstring& typed)
+    // The texts of the message boxes `input` brought up, each answered with
+    // OK; an Open dialog on the way is answered by typing `typed`.
+    std::vector<std::wstring> Boxes(const std::function<void()>& input, const std::wstring& typed = {})
     {
         std::vector<std::wstring> boxes;
         DialogAnswerer answerer([&](HWND box) {
@@ -94,16 +97,41 @@ protected:
                 ::SetDlgItemTextW(box, 1148, typed.c_str());
                 return Press(box, IDOK);
             }
-            wchar_t text[1024] = L"";
-            ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
-            boxes.push_back(text);
+            boxes.push_back(test::BoxText(box));
             const POINT at = CentreOf(box), frameAt = CentreOf(hwnd);
             EXPECT_LE(std::abs(at.x - frameAt.x) + std::abs(at.y - frameAt.y), 2) << "box not over the frame";
             Press(box, IDOK);
         });
-        Command(ID_FILE_OPEN);
-        EXPECT_GE(answerer.answered, 1);
+        input();
+        answered = answerer.answered;
         return boxes;
+    }
+    // Ctrl+O's command with the Open dialog answered.
+    std::vector<std::wstring> Open(const std::wstring& typed)
+    {
+        std::vector<std::wstring> boxes = Boxes([&] { Command(ID_FILE_OPEN); }, typed);
+        EXPECT_GE(answered, 1);
+        return boxes;
+    }
+    // Files dropped on the frame as the explorer drops them: wide names in a
+    // DROPFILES block, which the frame frees.
+    void Drop(const std::vector<std::wstring>& files)
+    {
+        std::wstring names;
+        for (const std::wstring& file : files) names += file + L'\0';
+        names += L'\0';
+        HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+        ASSERT_NE(memory, nullptr);
+        auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->fWide = TRUE;
+        std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+        ::GlobalUnlock(memory);
+        ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    }
+    std::vector<std::wstring> Dropped(const std::vector<std::wstring>& files)
+    {
+        return Boxes([&] { Drop(files); });
     }
 
     ComApartment com;  // step 2's player
@@ -112,6 +140,7 @@ protected:
     MainFrame frame;
     HWND hwnd = nullptr;
     test::TempDir dir;
+    int answered = 0;  // dialogs and boxes the last Boxes answered
 };
 
 TEST_F(WizardRealInput, StepsMoveWithinTheirRulesAndStepTwoLoadsOnlyANewSong)
@@ -153,7 +182,7 @@ TEST_F(WizardRealInput, StepsMoveWithinTheirRulesAndStepTwoLoadsOnlyANewSong)
     EXPECT_EQ(step2.LoadedSongPath(), a);
 }
 
-TEST_F(WizardRealInput, OpenFromAnyStepLandsOnStepTwoWithTheSong)
+TEST_F(WizardRealInput, OpenOrADropFromAnyStepLandsOnStepTwoWithTheSong)
 {
     WizardView& view = frame.View();
     RingtoneProject& project = frame.Project();
@@ -178,6 +207,21 @@ TEST_F(WizardRealInput, OpenFromAnyStepLandsOnStepTwoWithTheSong)
     EXPECT_EQ(view.Step2().LoadedSongPath(), a);
     EXPECT_EQ(view.Step2().SongLoads(), 2);
     EXPECT_EQ(Title(), L"Vorlune - [a.mp3]");
+
+    // A drop goes the same way from step 1: one song; of several files the
+    // first MP3; a file that is none gets the same box and changes nothing.
+    const std::wstring c = dir.File(L"c.wav");
+    Command(ID_WIZARD_BACK);
+    EXPECT_TRUE(Dropped({b}).empty());
+    EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
+    EXPECT_EQ(view.Step2().LoadedSongPath(), b);
+    EXPECT_EQ(Title(), L"Vorlune - [b.MP3]");
+    EXPECT_TRUE(Dropped({c, a, b}).empty());
+    EXPECT_EQ(view.Step2().LoadedSongPath(), a);
+    EXPECT_EQ(Dropped({c}),
+              std::vector<std::wstring>{L"Error opening file:\n" + c + L"\nOnly files whose names end in .mp3 can be used."});
+    EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
+    EXPECT_EQ(project.sourcePath, a);
     Command(ID_WIZARD_NEXT);
     EXPECT_TRUE(Open(b).empty());
     EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
@@ -185,7 +229,7 @@ TEST_F(WizardRealInput, OpenFromAnyStepLandsOnStepTwoWithTheSong)
     EXPECT_EQ(Title(), L"Vorlune - [b.MP3]");
 }
 
-TEST_F(WizardRealInput, OpenWaitsWhileARenderRuns)
+TEST_F(WizardRealInput, OpenAndDropsWaitWhileARenderRuns)
 {
     const std::wstring song = test::FixturePath(L"mp3\\long-44100-2.mp3");
     if (song.empty()) GTEST_SKIP() << "no fixtures";
@@ -200,6 +244,7 @@ TEST_F(WizardRealInput, OpenWaitsWhileARenderRuns)
     DialogAnswerer answerer([](HWND box) { Press(box, IDCANCEL); });
     Command(ID_FILE_OPEN);
     Command(ID_STEP1_CHOOSE_SONG);  // would post an Open
+    Drop({dir.File(L"a.mp3")});
     test::PumpPending();
     const bool stillBusy = step3.IsBusy();
     step3.Job()->Cancel();

@@ -69,7 +69,8 @@ TEST(RunningProgramRealInput, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExit
     // maximise box, and no menu bar.
     EXPECT_EQ(::GetWindowLongPtrW(frame, GWL_STYLE),
               LONG_PTR{WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN | WS_CLIPSIBLINGS});
-    EXPECT_EQ(::GetWindowLongPtrW(frame, GWL_EXSTYLE), LONG_PTR{WS_EX_APPWINDOW | WS_EX_WINDOWEDGE});
+    // Files may be dropped on it.
+    EXPECT_EQ(::GetWindowLongPtrW(frame, GWL_EXSTYLE), LONG_PTR{WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES});
     EXPECT_EQ(::GetMenu(frame), nullptr);
     EXPECT_EQ(program.Title(), L"Vorlune");
     RECT client{}, work{};
@@ -105,6 +106,40 @@ TEST(RunningProgramRealInput, StartsAsAFixedCentredFrameAtStepOneAndEndsWithExit
     DWORD exitCode = 0;
     ASSERT_TRUE(program.Close(exitCode)) << "still running after WM_CLOSE";
     EXPECT_EQ(exitCode, 1u);
+}
+
+// "Open with", or a song dropped on the program's icon.
+TEST(RunningProgramRealInput, StartedWithSongsItOpensTheFirstAsIfChosenOrSaysWhyNot)
+{
+    const std::wstring song = test::FixturePath(L"mp3\\Песня 歌曲.mp3"), png = test::FixturePath(L"mp3\\png.mp3");
+    if (song.empty() || png.empty()) GTEST_SKIP() << "needs the fixtures";
+    // Past 260 characters, in folders of Unicode names.
+    test::TempDir dir;
+    std::wstring deep = dir.Path();
+    while (deep.size() < 300) {
+        deep += L"\\Папка 文件夹";
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    const std::wstring copy = deep + L"\\Песня 歌曲.mp3", title = L"Vorlune - [Песня 歌曲.mp3]";
+    ASSERT_TRUE(::CopyFileW(song.c_str(), (L"\\\\?\\" + copy).c_str(), FALSE));
+    {
+        RunningProgram program(test::ProgramStart{SW_SHOWNOACTIVATE, {}, {}, L"\"" + copy + L"\" \"" + png + L"\""});
+        ASSERT_NE(program.Frame(), nullptr);
+        ASSERT_TRUE(test::WaitUntil([&] { return program.Title() == title; }) && program.IdlePass()) << program.Title();
+        EXPECT_EQ(SeenIn(program), Seen(program.Windows().pages.at(1), true, true, title));
+        EXPECT_TRUE(program.Dialogs().empty());
+    }
+
+    // Refused: the Open dialog's box, over the frame, and step 1 waits.
+    RunningProgram program(test::ProgramStart{SW_SHOWNOACTIVATE, {}, {}, L"\"" + png + L"\""});
+    ASSERT_NE(program.Frame(), nullptr);
+    HWND box = program.WaitForDialog(L"Vorlune");
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(test::MessageText(box), L"Error opening file:\n" + png + L"\nThis is not an MP3 song.");
+    EXPECT_TRUE(test::WaitUntil([&] { return test::CentredOn(box, program.Frame()); }, 5000));
+    ASSERT_TRUE(test::PressButton(box, IDOK));
+    ASSERT_TRUE(test::WaitUntil([&] { return program.Dialogs().empty(); }) && program.IdlePass());
+    EXPECT_EQ(SeenIn(program), Seen(program.Windows().pages.at(0), false, false, L"Vorlune"));
 }
 
 TEST(RunningProgramRealInput, BackNextAndNewStayWithinTheThreeStepsAndStepOneOpensTheSecondWebsite)

@@ -160,7 +160,7 @@ protected:
     // topmost, so that the pixels read from the screen are its own.
     void Start(const std::wstring& exe = {})
     {
-        program_ = std::make_unique<RunningProgram>(test::ProgramStart{SW_SHOWNORMAL, exe, temp_.Path()});
+        program_ = std::make_unique<RunningProgram>(test::ProgramStart{SW_SHOWNORMAL, exe, temp_.Path(), {}});
         ASSERT_TRUE(program_->Ready()) << "the program did not start";
         program_->KeepOnTop();
         const test::WizardWindows w = program_->Windows();

@@ -111,7 +111,7 @@ HWND WizardWindows::VisiblePage() const
     return visible;
 }
 
-RunningProgram::RunningProgram(int show) : RunningProgram(ProgramStart{show, {}, {}}) {}
+RunningProgram::RunningProgram(int show) : RunningProgram(ProgramStart{show, {}, {}, {}}) {}
 
 RunningProgram::RunningProgram(const ProgramStart& start)
 {
@@ -128,7 +128,8 @@ RunningProgram::RunningProgram(const ProgramStart& start)
     const std::wstring exe = start.exe.empty() ? BuiltProgramPath() : start.exe;
     std::vector<wchar_t> environment;
     if (!start.tempDir.empty()) environment = EnvironmentWithTemp(start.tempDir);
-    const bool started = StartProcess(exe, L"\"" + exe + L"\"", CREATE_UNICODE_ENVIRONMENT,
+    const std::wstring commandLine = L"\"" + exe + L"\"" + (start.arguments.empty() ? L"" : L" " + start.arguments);
+    const bool started = StartProcess(exe, commandLine, CREATE_UNICODE_ENVIRONMENT,
                                       environment.empty() ? nullptr : environment.data(), nullptr, si, process_);
     if (nothing != INVALID_HANDLE_VALUE) ::CloseHandle(nothing);
     if (!started) {
@@ -143,7 +144,7 @@ RunningProgram::RunningProgram(const ProgramStart& start)
         return frame_ != nullptr || ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
     }, 60000);
     // The first idle pass sets the buttons and the title.
-    ready_ = frame_ && IdlePass();
+    ready_ = frame_ && (!start.arguments.empty() || IdlePass());
 }
 
 RunningProgram::~RunningProgram()
