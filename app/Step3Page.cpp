@@ -269,7 +269,15 @@ void Step3Page::OnNew(WPARAM wParam, LPARAM lParam) noexcept { ::PostMessageW(Fr
 
 void Step3Page::OnJobMessage(WPARAM event, LPARAM value) noexcept
 {
-    const auto units = static_cast<uint32_t>(value);
+    auto units = static_cast<uint32_t>(value);
+    // The job posts every unit it moves; when the bar has fallen behind, only
+    // the latest position queued matters.
+    for (MSG next; event == kJobPosition &&
+                   ::PeekMessageW(&next, Hwnd(), WM_JOB_PROGRESS, WM_JOB_PROGRESS, PM_NOREMOVE) &&
+                   next.wParam == kJobPosition;) {
+        ::PeekMessageW(&next, Hwnd(), WM_JOB_PROGRESS, WM_JOB_PROGRESS, PM_REMOVE);
+        units = static_cast<uint32_t>(next.lParam);
+    }
     switch (event) {
     case kJobStarted:
         progress_.Init(units, 0);

@@ -61,6 +61,10 @@ RECT VeProgressCtrl::BarRect(const RECT& client, double percent) noexcept
 void VeProgressCtrl::OnPositionChanged() noexcept
 {
     if (!IsAlive()) return;
+    // The job moves it thousands of times across a few hundred pixels, and
+    // under Wine each paint costs the worker about as much as its own work.
+    const LONG right = BarRect(ClientRect(), ExactPercent()).right;
+    if (barRight_.exchange(right) == right) return;
     ::InvalidateRect(Hwnd(), nullptr, FALSE);
     // Painting now from another thread would wait for the window's thread,
     // which may itself be waiting for this one; that thread paints it later.
@@ -82,6 +86,7 @@ void VeProgressCtrl::Paint(HDC dc)
     if (::IsRectEmpty(&client)) return;
     background_.DrawAt(dc, client.left, client.top);
     const RECT bar = BarRect(client, ExactPercent());
+    barRight_.store(bar.right);
     if (::IsRectEmpty(&bar)) return;
     const COLORREF old = ::SetBkColor(dc, kBarColour);
     ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &bar, nullptr, 0, nullptr);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "gfx/Surface.h"
 #include "io/ProgressRange.h"
 #include "win/BufferedWindow.h"
@@ -9,7 +11,8 @@
 namespace vorlune {
 
 // The bar that shows how far the save has come. It is itself a progress
-// range: whoever holds it moves it, and it repaints at once on every move.
+// range: whoever holds it moves it, and it repaints at once on every move
+// that changes the bar's length on the screen.
 // Created hidden; its owner decides when it shows.
 class VeProgressCtrl : public BufferedWindow, public ProgressRange {
 public:
@@ -32,6 +35,7 @@ protected:
 
 private:
     Surface8 background_;
+    std::atomic<LONG> barRight_{-1};  // where the bar ends as last painted or moved
 };
 
 }  // namespace vorlune

@@ -101,7 +101,7 @@ LRESULT CALLBACK CountPaints(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
 
 // Each move paints the control before it returns, so the bar keeps up with
 // a job whose messages come faster than the queue empties.
-TEST_F(ProgressBar, EveryMoveIsPaintedBeforeItReturnsButNeverWaitsForAnotherThread)
+TEST_F(ProgressBar, EveryMoveThatShowsIsPaintedBeforeItReturnsButNeverWaitsForAnotherThread)
 {
     int paints = 0;
     ASSERT_TRUE(::SetWindowSubclass(hwnd, CountPaints, 1, reinterpret_cast<DWORD_PTR>(&paints)));
@@ -117,6 +117,18 @@ TEST_F(ProgressBar, EveryMoveIsPaintedBeforeItReturnsButNeverWaitsForAnotherThre
         ASSERT_FALSE(::GetUpdateRect(hwnd, &pending, FALSE)) << "move " << i << " left part unpainted";
     }
     ExpectBar(hwnd, RECT{4, 4, 337, 28});
+
+    // The job's 3100 units on 333 pixels: a move too small to show paints
+    // nothing, the next pixel is painted at once.
+    bar.Init(3100, 0);
+    bar.Repaint();
+    test::PumpPending();
+    int before = paints;
+    bar.Advance(9);
+    EXPECT_EQ(paints, before);
+    bar.Advance(1);
+    EXPECT_GT(paints, before);
+    ExpectBar(hwnd, RECT{4, 4, 5, 28});
 
     // Moved from another thread while this one waits for it (as the page
     // waits for a cancelled job), the bar must not wait for this thread.
