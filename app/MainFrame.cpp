@@ -213,7 +213,7 @@ void MainFrame::ShowNewSong() noexcept
 }
 
 // Of several files the first MP3 is taken; with none, the first file, so the
-// user hears why it cannot be used.
+// user reads why it cannot be used.
 void MainFrame::OnDropFiles(HDROP drop) noexcept
 {
     std::wstring song;
