@@ -113,25 +113,19 @@ protected:
         EXPECT_GE(answered, 1);
         return boxes;
     }
-    // Files dropped on the frame as the explorer drops them: wide names in a
-    // DROPFILES block, which the frame frees.
-    void Drop(const std::vector<std::wstring>& files)
+    // Files dropped on the frame as the explorer drops them (wide names in a
+    // DROPFILES block, which the frame frees); the boxes that followed.
+    std::vector<std::wstring> Drop(const std::vector<std::wstring>& files)
     {
         std::wstring names;
         for (const std::wstring& file : files) names += file + L'\0';
-        names += L'\0';
-        HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
-        ASSERT_NE(memory, nullptr);
+        HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
         auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+        if (!drop) return {L"no memory for the drop"};
+        *drop = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
+        std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));  // the list's last L'\0' is GHND's
         ::GlobalUnlock(memory);
-        ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-    }
-    std::vector<std::wstring> Dropped(const std::vector<std::wstring>& files)
-    {
-        return Boxes([&] { Drop(files); });
+        return Boxes([&] { ::SendMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0); });
     }
 
     ComApartment com;  // step 2's player
@@ -212,13 +206,13 @@ TEST_F(WizardRealInput, OpenOrADropFromAnyStepLandsOnStepTwoWithTheSong)
     // first MP3; a file that is none gets the same box and changes nothing.
     const std::wstring c = dir.File(L"c.wav");
     Command(ID_WIZARD_BACK);
-    EXPECT_TRUE(Dropped({b}).empty());
+    EXPECT_TRUE(Drop({b}).empty());
     EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
     EXPECT_EQ(view.Step2().LoadedSongPath(), b);
     EXPECT_EQ(Title(), L"Vorlune - [b.MP3]");
-    EXPECT_TRUE(Dropped({c, a, b}).empty());
+    EXPECT_TRUE(Drop({c, a, b}).empty());
     EXPECT_EQ(view.Step2().LoadedSongPath(), a);
-    EXPECT_EQ(Dropped({c}),
+    EXPECT_EQ(Drop({c}),
               std::vector<std::wstring>{L"Error opening file:\n" + c + L"\nOnly files whose names end in .mp3 can be used."});
     EXPECT_EQ(State(), (std::vector<int>{1, 1, 1, true, true}));
     EXPECT_EQ(project.sourcePath, a);
@@ -241,10 +235,10 @@ TEST_F(WizardRealInput, OpenAndDropsWaitWhileARenderRuns)
     ASSERT_NE(step3.Job(), nullptr);
     ASSERT_TRUE(step3.Job()->Start());
     ASSERT_TRUE(step3.IsBusy());
+    EXPECT_TRUE(Drop({dir.File(L"a.mp3")}).empty());
     DialogAnswerer answerer([](HWND box) { Press(box, IDCANCEL); });
     Command(ID_FILE_OPEN);
     Command(ID_STEP1_CHOOSE_SONG);  // would post an Open
-    Drop({dir.File(L"a.mp3")});
     test::PumpPending();
     const bool stillBusy = step3.IsBusy();
     step3.Job()->Cancel();
