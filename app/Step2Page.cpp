@@ -6,6 +6,7 @@
 #include <evcode.h>
 
 #include "controls/SkinArt.h"
+#include "controls/TimeTextDrawing.h"
 #include "res/resource.h"
 
 namespace vorlune {
@@ -37,8 +38,8 @@ int64_t TimeAt(double fraction, int64_t duration) noexcept
 std::wstring Clock(int64_t seconds)
 {
     const int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-    const auto two = [](int64_t n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); };
-    return h > 0 ? std::to_wstring(h) + L':' + two(m) + L':' + two(s) : std::to_wstring(m) + L':' + two(s);
+    return h > 0 ? std::to_wstring(h) + L':' + TwoDigits(m) + L':' + TwoDigits(s)
+                 : std::to_wstring(m) + L':' + TwoDigits(s);
 }
 
 // The selection as a screen reader says it: "from 0:48 to 2:00 of 4:00";

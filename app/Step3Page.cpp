@@ -127,11 +127,7 @@ void Step3Page::Show(State state) noexcept
         keyFocusHere_ = focus && ::IsChild(Hwnd(), focus);
         return;
     }
-    for (HWND stop : TabStops())
-        if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
-            ::SetFocus(stop);
-            break;
-        }
+    FocusFirstStop();
 }
 
 void Step3Page::DrawContent(HDC dc)

@@ -47,6 +47,19 @@ bool WizardPage::ProcessWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
     return BufferedWindow::ProcessWindowMessage(msg, wParam, lParam, result);
 }
 
+bool WizardPage::FocusFirstStop() const noexcept
+{
+    try {
+        for (HWND stop : TabStops())
+            if (CanTakeFocus(stop)) {
+                ::SetFocus(stop);
+                return true;
+            }
+    } catch (...) {
+    }
+    return false;
+}
+
 bool WizardPage::Describe(AccessibleInfo& info) const
 {
     info.name = AccessibleName();

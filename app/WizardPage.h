@@ -28,6 +28,8 @@ public:
     // The page's controls that the keys reach, in reading order; hidden and
     // disabled ones are skipped by whoever moves the focus.
     virtual std::vector<HWND> TabStops() const { return {}; }
+    // The first of them that can take the focus takes it; false when none can.
+    bool FocusFirstStop() const noexcept;
 
     // The font of the pages' own text: the GUI font's look in Tahoma, 16
     // high, made once for the life of the process.

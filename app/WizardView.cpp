@@ -137,12 +137,7 @@ void WizardView::GoTo(int step) noexcept
     if (step == old || !stack_.SetActivePage(step)) return;
     OnStepChanged(old, step);
     if (!onControl) return;
-    if (WizardPage* page = Page(step))
-        for (HWND stop : page->TabStops())
-            if (::IsWindowVisible(stop) && ::IsWindowEnabled(stop)) {
-                ::SetFocus(stop);
-                break;
-            }
+    if (WizardPage* page = Page(step)) page->FocusFirstStop();
 }
 
 void WizardView::OnStepChanged(int old, int now) noexcept
@@ -186,8 +181,7 @@ std::vector<HWND> WizardView::TabOrder() noexcept
         order.push_back(footer_.NextButton().Hwnd());
     } catch (...) {
     }
-    order.erase(std::remove_if(order.begin(), order.end(),
-                               [](HWND hwnd) { return !hwnd || !::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd); }),
+    order.erase(std::remove_if(order.begin(), order.end(), [](HWND hwnd) { return !CanTakeFocus(hwnd); }),
                 order.end());
     return order;
 }
@@ -219,7 +213,7 @@ void WizardView::SaveByKey() noexcept
 bool WizardView::RestoreKeyFocus() noexcept
 {
     if (!keyFocus_) return false;
-    if (::IsChild(Hwnd(), keyFocus_) && ::IsWindowVisible(keyFocus_) && ::IsWindowEnabled(keyFocus_)) {
+    if (::IsChild(Hwnd(), keyFocus_) && CanTakeFocus(keyFocus_)) {
         ::SetFocus(keyFocus_);
         return true;
     }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "io/PathText.h"
 #include "win/Error.h"
 
 namespace vorlune {
@@ -36,15 +37,6 @@ constexpr TextTag kTextTags[] = {
 constexpr const wchar_t* kComment = L"comment";
 constexpr const wchar_t* kComposer = L"composer";
 constexpr const wchar_t* kPicture = L"picture";
-
-// TagLib opens files by their wide names; a long one needs the prefix that
-// lifts the MAX_PATH limit.
-std::wstring StreamPath(const std::wstring& path)
-{
-    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
-    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
-}
 
 String::Type TextEncoding(const String& s)
 {
@@ -170,7 +162,7 @@ bool TagCopy::Run(const std::wstring& song, const std::wstring& ringtone) noexce
     Frames frames;
     std::vector<std::wstring> names;
     const bool read = Guarded([&] {
-        TagLib::FileStream stream(StreamPath(song).c_str(), true);
+        TagLib::FileStream stream(LongPath(song).c_str(), true);
         Check(stream.isOpen());
         TagLib::MPEG::File file(&stream, ID3v2::FrameFactory::instance(), false);
         Check(file.isValid());
@@ -188,7 +180,7 @@ bool TagCopy::Run(const std::wstring& song, const std::wstring& ringtone) noexce
     if (frames.empty()) return true;  // a song without tags leaves the ringtone as it is
     failed_ = Step::kWriteRingtone;
     const bool written = Guarded([&] {
-        TagLib::FileStream stream(StreamPath(ringtone).c_str(), false);
+        TagLib::FileStream stream(LongPath(ringtone).c_str(), false);
         Check(stream.isOpen() && !stream.readOnly());
         TagLib::MPEG::File file(&stream, ID3v2::FrameFactory::instance(), false);
         Check(file.isValid());

@@ -182,14 +182,11 @@ std::wstring Reason(RenderFailure why, DWORD error, const std::wstring& song, co
 }
 
 // The file's size from its directory entry, also for a path longer than
-// MAX_PATH.
+// MAX_PATH (which GetFileSizeByName's search refuses).
 uint64_t FileSize(const std::wstring& path)
 {
-    std::wstring name = path;
-    if (name.size() >= MAX_PATH && name.compare(0, 4, L"\\\\?\\") != 0)
-        name = name.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + name.substr(2) : L"\\\\?\\" + name;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
     return uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
 }
 

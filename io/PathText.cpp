@@ -95,6 +95,13 @@ std::wstring CanonicalPath(const std::wstring& path)
     return full;
 }
 
+std::wstring LongPath(const std::wstring& path)
+{
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
 std::wstring MakeAbsolute(const std::wstring& path)
 {
     if (!::PathIsRelativeW(path.c_str())) return path;

@@ -25,6 +25,10 @@ std::wstring PathFileName(const std::wstring& path);
 // any length; the path as it is when Windows cannot.
 std::wstring FullPath(const std::wstring& path);
 
+// The path with the "\\?\" prefix that lifts the MAX_PATH limit of the
+// wide file functions, when it is that long; any other path as it is.
+std::wstring LongPath(const std::wstring& path);
+
 // The file name up to its last ".".
 std::wstring PathTitle(const std::wstring& path);
 // The file name after its last ".", without it; empty without one.

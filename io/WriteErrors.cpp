@@ -9,24 +9,22 @@ namespace {
 // here would set up the runtime's thread keys, and their handles, on first use.
 const DWORD firstErrorSlot = ::TlsAlloc();
 
-DWORD FirstError() noexcept
-{
-    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(::TlsGetValue(firstErrorSlot)));
-}
-
 std::atomic<bool> limited{false};
 std::atomic<uint64_t> bytesLeft{0};
 std::atomic<DWORD> limitError{NO_ERROR};
 
 }  // namespace
 
-DWORD FirstWriteError() noexcept { return FirstError(); }
+DWORD FirstWriteError() noexcept
+{
+    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(::TlsGetValue(firstErrorSlot)));
+}
 
 void ClearWriteErrors() noexcept { ::TlsSetValue(firstErrorSlot, nullptr); }
 
 void NoteWriteError(DWORD error) noexcept
 {
-    if (FirstError() == NO_ERROR) ::TlsSetValue(firstErrorSlot, reinterpret_cast<void*>(uintptr_t{error}));
+    if (FirstWriteError() == NO_ERROR) ::TlsSetValue(firstErrorSlot, reinterpret_cast<void*>(uintptr_t{error}));
     ::SetLastError(error);
 }
 

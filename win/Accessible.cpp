@@ -113,29 +113,17 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
-        if (!role) return E_POINTER;
-        ::VariantInit(role);
-        AccessibleInfo info;
-        const HRESULT hr = Query(child, info);
-        if (FAILED(hr)) return hr;
-        role->vt = VT_I4;
-        role->lVal = info.role;
-        return S_OK;
+        return Number(child, role, [](const AccessibleInfo& info) { return info.role; });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
     {
-        if (!state) return E_POINTER;
-        ::VariantInit(state);
-        AccessibleInfo info;
-        const HRESULT hr = Query(child, info);
-        if (FAILED(hr)) return hr;
-        long bits = info.state;
-        if (!::IsWindowVisible(hwnd_)) bits |= STATE_SYSTEM_INVISIBLE;
-        if (!::IsWindowEnabled(hwnd_)) bits |= STATE_SYSTEM_UNAVAILABLE;
-        if (::GetFocus() == hwnd_) bits |= STATE_SYSTEM_FOCUSED;
-        state->vt = VT_I4;
-        state->lVal = bits;
-        return S_OK;
+        return Number(child, state, [this](const AccessibleInfo& info) {
+            long bits = info.state;
+            if (!::IsWindowVisible(hwnd_)) bits |= STATE_SYSTEM_INVISIBLE;
+            if (!::IsWindowEnabled(hwnd_)) bits |= STATE_SYSTEM_UNAVAILABLE;
+            if (::GetFocus() == hwnd_) bits |= STATE_SYSTEM_FOCUSED;
+            return bits;
+        });
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* out) override { return ToBstr(std::wstring(), out); }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, LONG* topic) override
@@ -229,6 +217,20 @@ private:
         } catch (...) {
             return E_OUTOFMEMORY;
         }
+    }
+
+    // A number the window's description gives, as a VT_I4.
+    template <class Value>
+    HRESULT Number(const VARIANT& child, VARIANT* out, Value value) const noexcept
+    {
+        if (!out) return E_POINTER;
+        ::VariantInit(out);
+        AccessibleInfo info;
+        const HRESULT hr = Query(child, info);
+        if (FAILED(hr)) return hr;
+        out->vt = VT_I4;
+        out->lVal = value(info);
+        return S_OK;
     }
 
     HWND hwnd_;

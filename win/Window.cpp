@@ -212,6 +212,8 @@ void SetFocusCuesShown(HWND hwnd, bool shown) noexcept
     if (top) ::SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
+bool CanTakeFocus(HWND hwnd) noexcept { return hwnd && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd); }
+
 void DrawFocusCue(HDC dc, const RECT& rect) noexcept
 {
     // DrawFocusRect inverts with the text and background colours in force.

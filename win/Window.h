@@ -87,6 +87,8 @@ bool FocusCuesShown(HWND hwnd) noexcept;
 // Shows or hides the focus in every window under hwnd's top-level window
 // (WM_CHANGEUISTATE, which comes back to each as WM_UPDATEUISTATE).
 void SetFocusCuesShown(HWND hwnd, bool shown) noexcept;
+// Whether a window may take the focus now: shown and enabled.
+bool CanTakeFocus(HWND hwnd) noexcept;
 // The focus as the system draws it: a dotted rectangle.
 void DrawFocusCue(HDC dc, const RECT& rect) noexcept;
 
