@@ -114,11 +114,12 @@ RenderJob::~RenderJob()
     Wait();
 }
 
-void RenderJob::Wait() noexcept
+bool RenderJob::Wait(DWORD milliseconds) noexcept
 {
-    if (!thread_) return;
-    ::WaitForSingleObject(thread_.Get(), INFINITE);
+    if (!thread_) return true;
+    if (::WaitForSingleObject(thread_.Get(), milliseconds) != WAIT_OBJECT_0) return false;
     thread_.Reset();
+    return true;
 }
 
 bool RenderJob::Start() noexcept

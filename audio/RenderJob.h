@@ -72,8 +72,9 @@ public:
     // The running stage stops at its next check of its range; no end
     // message follows.
     void Cancel() noexcept { progress_.Cancel(); }
-    // Waits for the thread of the last run to end and lets it go.
-    void Wait() noexcept;
+    // Waits up to the given time for the thread of the last run to end; once
+    // it has (or when there is none), lets it go and answers true.
+    bool Wait(DWORD milliseconds = INFINITE) noexcept;
 
     // From Start until the body has ended, which is before its end message
     // is posted: the project's document is the job's meanwhile, and the

@@ -26,10 +26,11 @@ using namespace vorlune::cli;
 
 namespace {
 
-constexpr UINT WM_INTERRUPTED = WM_APP + 1;
 constexpr int kDone = 0, kFailed = 1, kUsageError = 2, kInterrupted = 130;
+// How long the job's messages may wait to be read; also how soon Ctrl+C
+// is heard.
+constexpr DWORD kBatchMilliseconds = 15;
 
-std::atomic<HWND> g_window{nullptr};
 std::atomic<bool> g_interrupted{false};
 
 bool IsConsole(HANDLE h)
@@ -71,7 +72,6 @@ BOOL WINAPI OnConsoleControl(DWORD event)
 {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
     g_interrupted = true;
-    if (HWND w = g_window.load()) PostMessageW(w, WM_INTERRUPTED, 0, 0);
     return TRUE;
 }
 
@@ -296,7 +296,6 @@ int wmain(int argc, wchar_t** argv)
     HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
                                   nullptr);
     if (!window) return Fail(L"cannot create a message window");
-    g_window = window;
     SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
 
     RingtoneProject project;
@@ -328,10 +327,17 @@ int wmain(int argc, wchar_t** argv)
         // without pausing.
         job.SetYield(false);
         if (!job.Start()) return Fail(L"cannot start the render thread");
-        bool ended = false;
-        MSG msg;
-        while (!ended && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == WM_INTERRUPTED || g_interrupted) break;
+        // The job's messages are read in batches, between short waits for
+        // its end: under Wine, waking this thread for each of its thousands
+        // of posts costs the encoder a round trip to the Wine server each.
+        bool ended = false, threadEnded = false;
+        while (!ended && !g_interrupted) {
+            MSG msg;
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (threadEnded) break;  // it has posted all it will
+                threadEnded = job.Wait(kBatchMilliseconds);
+                continue;
+            }
             if (msg.message != WM_JOB_PROGRESS || msg.hwnd != window) {
                 DispatchMessageW(&msg);
                 continue;
@@ -369,7 +375,6 @@ int wmain(int argc, wchar_t** argv)
     }
     const double elapsed = Now() - t0;
     SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
-    g_window = nullptr;
     DestroyWindow(window);
 
     // The job leaves nothing behind when it fails or is stopped, and what

@@ -179,10 +179,12 @@ render_song() {
     end=$(awk -v s="$start" -v l="$length" 'BEGIN { print s + l }')
     fade=$(awk -v l="$length" 'BEGIN { print l - 1.5 }')
     echo "$label: $(basename "$mp3"), $start..$end s with both fades, median of $runs (load:$(uptime | sed 's/.*load average://'))"
+    # Wine itself, as ffmpeg is timed by itself: the output goes to a file,
+    # so the wrapper's following of the log is not needed.
     render() {
-        "$build_root/$1/wine-run.sh" "$build_root/$1/cli/vorlune-render.exe" "$(winpath "$mp3")" \
-            "$(winpath "$inputs")\\ring-vorlune.mp3" --start "$start" --end "$end" --fade-in --fade-out --verbose 2>/dev/null |
-            tr -d '\r' > "$inputs/render-$1.out"
+        VORLUNE_WINE_DIRECT=1 "$build_root/$1/wine-run.sh" "$build_root/$1/cli/vorlune-render.exe" "$(winpath "$mp3")" \
+            "$(winpath "$inputs")\\ring-vorlune.mp3" --start "$start" --end "$end" --fade-in --fade-out --verbose \
+            > "$inputs/render-$1.out" 2>/dev/null
     }
     local ff=(ffmpeg -nostdin -loglevel error -y -ss "$start" -t "$length" -i "$mp3"
         -af "afade=t=in:d=1.5,afade=t=out:st=$fade:d=1.5" -c:a libmp3lame -q:a 4 "$inputs/ring-ffmpeg.mp3")
@@ -199,7 +201,7 @@ render_song() {
     done
     for t in "${builds[@]}"; do
         echo "  $(bits "$t") build:"
-        grep -E '^(Time|Stages|Memory|Size)' "$inputs/render-$t.out" | sed 's/^/    /'
+        tr -d '\r' < "$inputs/render-$t.out" | grep -E '^(Time|Stages|Memory|Size)' | sed 's/^/    /'
         rm -f "$inputs/render-$t.out"
         # shellcheck disable=SC2086
         echo "    Runs: $(printf '%s\n' ${ours[$t]} | sort -n | paste -sd ' ') s"
