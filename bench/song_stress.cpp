@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -51,11 +52,12 @@ bool WriteAll(const std::wstring& path, const std::vector<char>& bytes)
 
 // One damage of the song, by kind: bytes flipped, cut short, junk put in,
 // a block zeroed, a block repeated, its head scrambled.
+// A kind of -1 draws one at random.
 std::vector<char> Mutated(std::vector<char> song, std::mt19937& random, int& kind)
 {
     auto at = [&](size_t size) { return size ? std::uniform_int_distribution<size_t>(0, size - 1)(random) : 0; };
     auto byte = [&] { return static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random)); };
-    kind = std::uniform_int_distribution<int>(0, 5)(random);
+    if (kind < 0) kind = std::uniform_int_distribution<int>(0, 5)(random);
     switch (kind) {
     case 0:
         for (int i = std::uniform_int_distribution<int>(1, 200)(random); i > 0; --i) song[at(song.size())] ^= byte();
@@ -208,13 +210,15 @@ private:
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_song_stress SONG.mp3 COUNT WORKDIR [SEED]\n");
+        std::fprintf(stderr, "usage: bench_song_stress SONG.mp3 COUNT WORKDIR [SEED [KIND]]\n");
         return 2;
     }
     const std::vector<char> song = ReadAll(argv[1]);
     const int count = std::max(1, _wtoi(argv[2]));
     const std::wstring work = argv[3], temp = work + L"\\temp";
     std::mt19937 random(argc > 4 ? static_cast<unsigned>(_wtoi(argv[4])) : 25u);
+    // One kind of damage only, to chase what it does.
+    const int onlyKind = argc > 5 ? std::clamp(_wtoi(argv[5]), 0, 5) : -1;
     ::CreateDirectoryW(work.c_str(), nullptr);
     ::CreateDirectoryW(temp.c_str(), nullptr);
     if (song.empty()) {
@@ -226,7 +230,7 @@ int wmain(int argc, wchar_t** argv)
     int counts[6] = {};
     const char* names[6] = {"refused", "saved", "save failed", "lost", "crashed", "hung"};
     for (int i = 0; i < count; ++i) {
-        int kind = 0;
+        int kind = onlyKind;
         const std::wstring path = work + L"\\song-" + std::to_wstring(i) + L".mp3";
         if (!WriteAll(path, Mutated(song, random, kind))) return 2;
         const DWORD songStart = ::GetTickCount();
