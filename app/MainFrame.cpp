@@ -197,13 +197,11 @@ void MainFrame::OnOpen() noexcept
     if (view_->Step1().ChooseSong()) ShowNewSong();
 }
 
-bool MainFrame::OpenSong(const std::wstring& path) noexcept
+void MainFrame::OpenSong(const std::wstring& path) noexcept
 {
-    if (IsBusy()) return false;
+    if (IsBusy()) return;
     UpdateTitle();
-    if (!view_->Step1().AcceptSong(path)) return false;
-    ShowNewSong();
-    return true;
+    if (view_->Step1().AcceptSong(path)) ShowNewSong();
 }
 
 void MainFrame::ShowNewSong() noexcept
@@ -219,7 +217,6 @@ void MainFrame::OnDropFiles(HDROP drop) noexcept
     std::wstring song;
     {
         const DroppedFiles files(drop);  // finished before any box shows
-        if (IsBusy()) return;
         try {
             const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
             for (UINT i = 0; i < count; ++i) {

@@ -32,8 +32,8 @@ public:
     void UpdateTitle() noexcept;
     // A song from outside the Open dialog (dropped on the frame, or named on
     // the command line), taken exactly as one chosen there: refused with its
-    // box, or loaded on step 2. Ignored while a render runs; true when taken.
-    bool OpenSong(const std::wstring& path) noexcept;
+    // box, or loaded on step 2. Ignored while a render runs.
+    void OpenSong(const std::wstring& path) noexcept;
 
     RingtoneProject& Project() noexcept { return *project_; }
     WizardView& View() noexcept { return *view_; }
