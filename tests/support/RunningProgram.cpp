@@ -144,7 +144,7 @@ RunningProgram::RunningProgram(const ProgramStart& start)
         return frame_ != nullptr || ::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
     }, 60000);
     // The first idle pass sets the buttons and the title.
-    ready_ = frame_ && (!start.arguments.empty() || IdlePass());
+    ready_ = frame_ && IdlePass();
 }
 
 RunningProgram::~RunningProgram()

@@ -45,9 +45,7 @@ struct ProgramStart {
     int show = SW_SHOWNOACTIVATE;
     std::wstring exe;      // empty: the vorlune.exe of this build
     std::wstring tempDir;  // the program's TEMP and TMP; empty: the test's own
-    // What follows the program's name on its command line. With any, the
-    // program may show a box at once, so the start waits for the frame only.
-    std::wstring arguments;
+    std::wstring arguments;  // what follows the program's name on its command line
 };
 
 // vorlune.exe (beside the test program's folder) as a child process under
